@@ -1,0 +1,207 @@
+// File backends of the byte source and sink on POSIX systems.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+#include "tandrel/byte_io.h"
+
+namespace tandrel {
+namespace {
+
+class FileSource final : public ByteSource {
+ public:
+  FileSource(int fd, const struct stat& st)
+      : fd_(fd), size_(static_cast<std::uint64_t>(st.st_size)),
+        identity_{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)} {}
+  ~FileSource() override { ::close(fd_); }
+
+  std::uint64_t Size() const override { return size_; }
+  std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> dst) override {
+    std::size_t done = 0;
+    while (done < dst.size()) {
+      const auto n = ::pread(fd_, dst.data() + done, dst.size() - done,
+                             static_cast<off_t>(offset + done));
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      done += static_cast<std::size_t>(n);
+    }
+    return done;
+  }
+  std::optional<FileIdentity> Identity() const override { return identity_; }
+  int NativeHandle() const override { return fd_; }
+
+ private:
+  int fd_;
+  std::uint64_t size_;
+  FileIdentity identity_;
+};
+
+bool WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
+  while (size > 0) {
+    const auto n = ::write(fd, data, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    data += n;
+    size -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+bool PwriteAll(int fd, const std::uint8_t* data, std::size_t size, std::uint64_t offset) {
+  while (size > 0) {
+    const auto n = ::pwrite(fd, data, size, static_cast<off_t>(offset));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    data += n;
+    size -= static_cast<std::size_t>(n);
+    offset += static_cast<std::uint64_t>(n);
+  }
+  return true;
+}
+
+std::atomic<unsigned> tempCounter{0};
+
+// Writes into a hidden temporary file beside the target and renames it over the target when
+// finished, so a half-written output never carries the final name.
+class FileSink final : public ByteSink {
+ public:
+  static constexpr std::size_t kBufferSize = 256 * 1024;
+
+  FileSink(int fd, std::string tempPath, std::string finalPath)
+      : fd_(fd), tempPath_(std::move(tempPath)), finalPath_(std::move(finalPath)) {
+    buffer_.reserve(kBufferSize);
+  }
+  ~FileSink() override {
+    if (fd_ >= 0) ::close(fd_);
+    if (!finished_) ::unlink(tempPath_.c_str());
+  }
+
+  bool Write(std::span<const std::uint8_t> bytes) override {
+    if (failed_) return false;
+    if (buffer_.size() + bytes.size() > kBufferSize && !Flush()) return false;
+    if (bytes.size() >= kBufferSize) {
+      if (!WriteAll(fd_, bytes.data(), bytes.size())) return Fail();
+      flushed_ += bytes.size();
+      return true;
+    }
+    buffer_.insert(buffer_.end(), bytes.begin(), bytes.end());
+    return true;
+  }
+
+  bool WriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes) override {
+    if (failed_ || offset + bytes.size() > Written()) return false;
+    if (offset >= flushed_) {
+      std::memcpy(buffer_.data() + (offset - flushed_), bytes.data(), bytes.size());
+      return true;
+    }
+    if (!Flush()) return false;
+    return PwriteAll(fd_, bytes.data(), bytes.size(), offset) || Fail();
+  }
+
+  std::uint64_t Written() const override { return flushed_ + buffer_.size(); }
+
+  bool Finish() override {
+    if (failed_ || finished_ || !Flush()) return false;
+    const int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0) return Fail();
+    if (::rename(tempPath_.c_str(), finalPath_.c_str()) != 0) return Fail();
+    finished_ = true;
+    return true;
+  }
+
+  std::uint64_t Append(ByteSource& source, std::uint64_t offset, std::uint64_t length) override {
+    const int in = source.NativeHandle();
+    if (in < 0 || failed_ || length < 64 * 1024) return ByteSink::Append(source, offset, length);
+    if (!Flush()) return 0;
+    // Let the kernel move the bytes (no copy through user space; reflinks where the file
+    // system shares extents). Falls back to buffered copying where it is not supported.
+    std::uint64_t done = 0;
+    while (done < length) {
+      auto inOffset = static_cast<off_t>(offset + done);
+      const auto n = ::copy_file_range(in, &inOffset, fd_, nullptr,
+                                       static_cast<std::size_t>(length - done), 0);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0 && done == 0 && (errno == EXDEV || errno == ENOSYS || errno == EINVAL ||
+                                 errno == EOPNOTSUPP)) {
+        return ByteSink::Append(source, offset, length);
+      }
+      if (n < 0) {
+        Fail();
+        break;
+      }
+      if (n == 0) break;  // the source ended
+      done += static_cast<std::uint64_t>(n);
+      flushed_ += static_cast<std::uint64_t>(n);
+    }
+    return done;
+  }
+
+ private:
+  bool Fail() {
+    failed_ = true;
+    return false;
+  }
+  bool Flush() {
+    if (failed_) return false;
+    if (buffer_.empty()) return true;
+    if (!WriteAll(fd_, buffer_.data(), buffer_.size())) return Fail();
+    flushed_ += buffer_.size();
+    buffer_.clear();
+    return true;
+  }
+
+  int fd_;
+  std::string tempPath_;
+  std::string finalPath_;
+  std::vector<std::uint8_t> buffer_;
+  std::uint64_t flushed_ = 0;
+  bool failed_ = false;
+  bool finished_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<ByteSource> OpenFileSource(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  struct stat st{};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return nullptr;
+  }
+  ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+  return std::make_unique<FileSource>(fd, st);
+}
+
+std::unique_ptr<ByteSink> CreateFileSink(const std::string& path) {
+  if (path.empty()) return nullptr;
+  struct stat st{};
+  if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) return nullptr;
+  const auto slash = path.rfind('/');
+  const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  if (name.empty()) return nullptr;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    // Short enough that the hidden name stays within the file system's name limit.
+    const std::string temp = folder + "." + name.substr(0, 200) + "." + std::to_string(::getpid()) + "-" +
+                             std::to_string(tempCounter++) + ".part";
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0) return std::make_unique<FileSink>(fd, temp, path);
+    if (errno != EEXIST) return nullptr;
+  }
+  return nullptr;
+}
+
+std::optional<FileIdentity> GetFileIdentity(const std::string& path) {
+  struct stat st{};
+  if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+  return FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
+}  // namespace tandrel

@@ -1,0 +1,116 @@
+#include "tandrel/xing_header.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "tandrel/mpeg_header.h"
+
+namespace tandrel {
+namespace {
+
+std::uint32_t GetBe32(std::span<const std::uint8_t> b, std::size_t at) {
+  return (std::uint32_t{b[at]} << 24) | (std::uint32_t{b[at + 1]} << 16) |
+         (std::uint32_t{b[at + 2]} << 8) | std::uint32_t{b[at + 3]};
+}
+
+void PutBe32(std::span<std::uint8_t> b, std::size_t at, std::uint32_t v) {
+  b[at] = static_cast<std::uint8_t>(v >> 24);
+  b[at + 1] = static_cast<std::uint8_t>(v >> 16);
+  b[at + 2] = static_cast<std::uint8_t>(v >> 8);
+  b[at + 3] = static_cast<std::uint8_t>(v);
+}
+
+constexpr std::uint32_t kXingSampleRates[4] = {44100, 48000, 32000, 99999};
+
+}  // namespace
+
+bool ParseXingHeader(std::span<const std::uint8_t> frame, XingInfo& info) {
+  if (frame.size() < 4) return false;
+  const auto header = MpegHeader::FromBytes(frame);
+  const std::size_t tag = header.InfoTagOffset();
+  if (frame.size() < tag + 8) return false;
+  // "Xing" marks variable-bit-rate streams; encoders mark constant-bit-rate ones "Info".
+  if (std::memcmp(frame.data() + tag, "Xing", 4) != 0 &&
+      std::memcmp(frame.data() + tag, "Info", 4) != 0)
+    return false;
+
+  XingInfo found;
+  found.toc = info.toc;
+  found.tagOffset = static_cast<std::uint32_t>(tag);
+  found.version = header.IsMpeg1() ? 1 : 0;
+  found.sampleRate = kXingSampleRates[header.SampleRateIndex()] >> (header.IsMpeg1() ? 0 : 1);
+  found.flags = GetBe32(frame, tag + 4);
+  std::size_t at = tag + 8;
+  // Each field is present only when its flag is set, and only trusted when all its bytes are.
+  auto take = [&](std::size_t n) {
+    if (frame.size() - at < n) return false;
+    at += n;
+    return true;
+  };
+  if (found.flags & XingInfo::kFramesFlag) {
+    if (!take(4)) return false;
+    found.frames = GetBe32(frame, at - 4);
+  }
+  if (found.flags & XingInfo::kBytesFlag) {
+    if (!take(4)) return false;
+    found.bytes = GetBe32(frame, at - 4);
+  }
+  if (found.flags & XingInfo::kTocFlag) {
+    if (!take(XingInfo::kTocSize)) return false;
+    if (found.toc) std::memcpy(found.toc, frame.data() + at - XingInfo::kTocSize, XingInfo::kTocSize);
+  }
+  if (found.flags & XingInfo::kScaleFlag) {
+    if (!take(4)) return false;
+    found.scale = static_cast<std::int32_t>(GetBe32(frame, at - 4));
+  }
+  info = found;
+  return true;
+}
+
+std::uint32_t XingSeekPoint(const std::uint8_t toc[XingInfo::kTocSize], std::uint32_t byteCount,
+                            float percent) {
+  if (!(percent > 0.0f)) percent = 0.0f;  // also NaN
+  if (percent > 100.0f) percent = 100.0f;
+  const int a = std::min(static_cast<int>(percent), 99);
+  const double fa = toc[a];
+  const double fb = a == 99 ? 256.0 : toc[a + 1];
+  const double offset = (fa + (fb - fa) * (percent - a)) * byteCount / 256.0;
+  return static_cast<std::uint32_t>(offset);
+}
+
+void WriteXingFields(std::span<std::uint8_t> frame, std::uint32_t tagOffset, std::uint32_t flags,
+                     std::uint32_t frames, std::uint32_t bytes, std::int32_t scale) {
+  PutBe32(frame, tagOffset + 4, flags);
+  PutBe32(frame, tagOffset + 8, frames);
+  PutBe32(frame, tagOffset + 12, bytes);
+  PutBe32(frame, tagOffset + 16, static_cast<std::uint32_t>(scale));
+}
+
+std::vector<std::uint8_t> BuildInfoFrame(std::span<const std::uint8_t> sourceFrame,
+                                         const XingInfo& source, std::uint32_t frameCount,
+                                         std::uint32_t audioBytes) {
+  const std::uint32_t fieldsEnd = source.tagOffset + 20;
+  auto header = MpegHeader::FromBytes(sourceFrame);
+  // The lowest MPEG-2 bitrates give frames too short for the fields; a valid frame needs the
+  // length its header declares, so take the smallest bitrate that holds them.
+  for (std::uint32_t index = header.BitrateIndex(); header.FrameLength() < fieldsEnd && index < 14;) {
+    header = header.WithBitrateIndex(++index);
+  }
+  const std::uint32_t length = std::max(header.FrameLength(), fieldsEnd);
+  std::vector<std::uint8_t> frame(length, 0);
+  const auto keep = std::min<std::size_t>(sourceFrame.size(), source.tagOffset + 4);
+  std::memcpy(frame.data(), sourceFrame.data(), keep);
+  const auto word = header.Word();
+  frame[0] = static_cast<std::uint8_t>(word >> 24);
+  frame[1] = static_cast<std::uint8_t>(word >> 16);
+  frame[2] = static_cast<std::uint8_t>(word >> 8);
+  frame[3] = static_cast<std::uint8_t>(word);
+  const std::uint32_t flags =
+      (source.flags & XingInfo::kScaleFlag) | XingInfo::kFramesFlag | XingInfo::kBytesFlag;
+  WriteXingFields(frame, source.tagOffset, flags, frameCount, audioBytes + length,
+                  (source.flags & XingInfo::kScaleFlag) ? source.scale : -1);
+  return frame;
+}
+
+}  // namespace tandrel
