@@ -1,8 +1,134 @@
+#include <limits>
+
+#include "mp3_stream.h"
+#include "tandrel/audio_kind.h"
 #include "tandrel/operations.h"
+#include "tandrel/section_list.h"
+#include "tandrel/wave_header.h"
 
 namespace tandrel {
+namespace {
 
-// Placeholder until the operation lands.
-ResultCode CutByTime(const std::string&, const std::string&, std::int16_t, ProgressSink*) { return ResultCode::InvalidParameter; }
+// The largest data size a 44-byte header can describe: the RIFF size (data + 36) is 32-bit too.
+constexpr std::uint64_t kMaxWaveData = std::numeric_limits<std::uint32_t>::max() - 36;
+
+std::vector<std::optional<FileIdentity>> IdentityOf(const ByteSource& source) {
+  return {source.Identity()};
+}
+
+bool AnyOutputIsSource(FileSystem& files, const std::vector<SectionRecord>& sections,
+                       const ByteSource& source) {
+  const auto ids = IdentityOf(source);
+  for (const auto& s : sections) {
+    if (IsAnyOf(files, s.path, ids)) return true;
+  }
+  return false;
+}
+
+ResultCode CutWave(const std::vector<SectionRecord>& sections, ByteSource& source,
+                   ProgressSink* sink, FileSystem& files) {
+  WaveHeader header;
+  if (ReadWaveHeader(source, header) < WaveHeader::kSize) return ResultCode::WaveCorrupted;
+  const std::int64_t blockAlign = header.BlockAlign();
+  const std::int64_t perSecond = header.BytesPerSecond();
+  if (blockAlign <= 0 || perSecond == 0) return ResultCode::WaveCorrupted;
+  if (AnyOutputIsSource(files, sections, source)) return ResultCode::OpenFailed;
+
+  const auto dataStart = static_cast<std::int64_t>(header.dataOffset);
+  const auto dataEnd = dataStart + header.DataSize();
+  // A time in ms to the offset of the block it falls in; all in 64 bits, truncating.
+  auto offsetOf = [&](std::int64_t ms) {
+    return dataStart + blockAlign * ((ms * perSecond / 1000) / blockAlign);
+  };
+  const auto n = sections.size();
+  for (std::size_t k = 0; k < n; ++k) {
+    const auto& s = sections[k];
+    const auto from = offsetOf(std::int64_t{s.start} - 1);
+    const auto to = s.end == -1 ? dataEnd : offsetOf(s.end);
+    if (from < dataStart || from > dataEnd || to < from || to > dataEnd)
+      return ResultCode::InvalidParameter;
+    const auto size = static_cast<std::uint64_t>(to - from);
+    if (size > kMaxWaveData) return ResultCode::InvalidParameter;
+
+    const auto out = files.Create(s.path);
+    if (!out) return ResultCode::OpenFailed;
+    const auto pieceHeader = header.WithDataSize(static_cast<std::uint32_t>(size));
+    if (!out->Write(pieceHeader.bytes) ||
+        !CopyByteRange(source, *out, static_cast<std::uint64_t>(from),
+                       static_cast<std::uint64_t>(to)) ||
+        !out->Finish())
+      return ResultCode::OpenFailed;
+    if (sink) sink->Cut(Percent(k + 1, n));
+  }
+  if (sink) sink->StatusChange(3);
+  return ResultCode::Success;
+}
+
+ResultCode CutMp3(const std::vector<SectionRecord>& sections, ByteSource& source,
+                  ProgressSink* sink, FileSystem& files) {
+  if (AnyOutputIsSource(files, sections, source)) return ResultCode::OpenFailed;
+  CFrameReader reader;
+  reader.Open(source);
+  const auto layout = ReadMp3Layout(reader, source);
+  const std::uint64_t ms =
+      reader.HasReference() ? reader.GetReference().MsPerFrame() : MsPerFrameForIndex(0);
+  FrameCursor cursor(reader, layout.firstFrame);
+
+  const auto n = sections.size();
+  for (std::size_t k = 0; k < n; ++k) {
+    const auto& s = sections[k];
+    // Frames [floor((start - 1) / ms), floor(end / ms)) counted from the first audio frame, so
+    // that 1;L, L+1;2L ... tile the stream exactly.
+    const std::uint64_t first = s.start <= 0 ? 0 : (std::uint64_t(s.start) - 1) / ms;
+    const std::uint64_t last = s.end == -1  ? std::numeric_limits<std::uint64_t>::max()
+                               : s.end < 0 ? 0
+                                           : std::uint64_t(s.end) / ms;
+
+    const auto out = files.Create(s.path);
+    if (!out) return ResultCode::OpenFailed;
+    if (layout.hasInfo && !out->Write(BuildInfoFrame(layout.infoFrame, layout.info, 0, 0)))
+      return ResultCode::OpenFailed;
+
+    FrameCopier copier(source, *out);
+    std::uint64_t frames = 0;
+    std::uint64_t bytes = 0;
+    if (first < last && cursor.SeekFrame(first)) {
+      std::uint64_t offset = 0;
+      std::uint32_t length = 0;
+      while (cursor.Index() < last && cursor.Next(offset, length)) {
+        if (!copier.Add(offset, length)) return ResultCode::OpenFailed;
+        ++frames;
+        bytes += length;
+      }
+    }
+    if (!copier.Flush()) return ResultCode::OpenFailed;
+    if (layout.hasInfo) {
+      const auto info = BuildInfoFrame(layout.infoFrame, layout.info, ClampTo32(frames),
+                                       ClampTo32(bytes));
+      if (!out->WriteAt(0, info)) return ResultCode::OpenFailed;
+    }
+    if (!out->Finish()) return ResultCode::OpenFailed;
+    if (sink) sink->Cut(Percent(k + 1, n));
+  }
+  if (sink) sink->StatusChange(3);
+  return ResultCode::Success;
+}
+
+}  // namespace
+
+ResultCode CutByTime(const std::string& openFileName, const std::string& cutTimeInfo,
+                     std::int16_t filesCount, ProgressSink* sink, FileSystem& files) {
+  const auto kind = GetAudioKind(openFileName);
+  if (kind == AudioKind::None) return ResultCode::NotSupported;
+  const auto entries = SplitList(cutTimeInfo, filesCount);
+  if (!entries) return ResultCode::InvalidParameter;
+  const auto sections = ParseSections(*entries);
+  if (!sections || !CheckSections(*sections)) return ResultCode::InvalidParameter;
+
+  const auto source = files.OpenRead(openFileName);
+  if (!source) return ResultCode::OpenFailed;
+  return kind == AudioKind::Wave ? CutWave(*sections, *source, sink, files)
+                                 : CutMp3(*sections, *source, sink, files);
+}
 
 }  // namespace tandrel

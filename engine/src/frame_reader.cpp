@@ -56,11 +56,11 @@ bool CFrameReader::IsCandidate(const std::uint8_t* b) const {
          ((b[3] >> 6) == MpegHeader::kSingleChannel) == reference_.IsSingleChannel();
 }
 
-std::optional<std::span<const std::uint8_t>> CFrameReader::ReadFrame() {
-  if (closed_ || !reader_) return std::nullopt;
+bool CFrameReader::FindHeader(MpegHeader& header) {
+  if (closed_ || !reader_) return false;
   for (;;) {
     const auto head = reader_->Peek(4);
-    if (head.empty()) return std::nullopt;
+    if (head.empty()) return false;
     if (!IsCandidate(head.data())) {
       // Byte-wise search: jump to the next 0xFF in what is buffered.
       const auto avail = reader_->Available();
@@ -70,24 +70,47 @@ std::optional<std::span<const std::uint8_t>> CFrameReader::ReadFrame() {
                          : std::max<std::size_t>(avail.size(), 1));
       continue;
     }
-    const auto header = MpegHeader::FromBytes(head);
+    header = MpegHeader::FromBytes(head);
     if (!header.IsAcceptable()) {
       reader_->Skip(4);  // a refused candidate is passed over whole
       continue;
     }
-    const auto length = header.FrameLength();
     frameOffset_ = reader_->Tell();
-    if (reader_->Read({frame_.data(), length}) < length) return std::nullopt;
-    if (!hasReference_) {
-      hasReference_ = true;
-      reference_ = header;
-      referenceBodySize_ = length - 4;
-    }
-    header_ = header;
-    bodySize_ = length - 4;
-    ++frameCount_;
-    return std::span<const std::uint8_t>(frame_.data() + 4, bodySize_);
+    return true;
   }
+}
+
+void CFrameReader::Accept(MpegHeader header, std::uint32_t length) {
+  if (!hasReference_) {
+    hasReference_ = true;
+    reference_ = header;
+    referenceBodySize_ = length - 4;
+  }
+  header_ = header;
+  bodySize_ = length - 4;
+  ++frameCount_;
+}
+
+std::optional<std::span<const std::uint8_t>> CFrameReader::ReadFrame() {
+  MpegHeader header;
+  if (!FindHeader(header)) return std::nullopt;
+  const auto length = header.FrameLength();
+  if (reader_->Read({frame_.data(), length}) < length) return std::nullopt;
+  Accept(header, length);
+  return std::span<const std::uint8_t>(frame_.data() + 4, bodySize_);
+}
+
+bool CFrameReader::SkipFrame() {
+  MpegHeader header;
+  if (!FindHeader(header)) return false;
+  const auto length = header.FrameLength();
+  if (reader_->Size() - frameOffset_ < length) {
+    reader_->Seek(reader_->Size());
+    return false;
+  }
+  reader_->Skip(length);
+  Accept(header, length);
+  return true;
 }
 
 std::int64_t CFrameReader::EstimatePlayTime(std::optional<std::uint64_t> audioBytes) const {

@@ -101,7 +101,8 @@ std::vector<std::uint8_t> BuildInfoFrame(std::span<const std::uint8_t> sourceFra
   std::vector<std::uint8_t> frame(length, 0);
   const auto keep = std::min<std::size_t>(sourceFrame.size(), source.tagOffset + 4);
   std::memcpy(frame.data(), sourceFrame.data(), keep);
-  const auto word = header.Word();
+  // No CRC: the fields sit right after the side information and nothing would match a CRC.
+  const auto word = header.Word() | MpegHeader::kProtection.mask;
   frame[0] = static_cast<std::uint8_t>(word >> 24);
   frame[1] = static_cast<std::uint8_t>(word >> 16);
   frame[2] = static_cast<std::uint8_t>(word >> 8);

@@ -36,6 +36,11 @@ class CFrameReader {
   // index 0 or 15, sample-rate index 3, not Layer III) is skipped whole, all 4 bytes.
   std::optional<std::span<const std::uint8_t>> ReadFrame();
 
+  // Finds the next frame like ReadFrame but does not copy it: the reader moves past it and
+  // GetFrameOffset, GetHeader and GetBodySize describe it (GetFrame does not). False at the end of
+  // the stream, including a frame whose body would run past the end of the source.
+  bool SkipFrame();
+
   // Header and body of the last frame read, contiguous, as stored in the file.
   std::span<const std::uint8_t> GetFrame() const { return {frame_.data(), bodySize_ + 4}; }
   std::uint32_t GetHeaderWord() const { return header_.Word(); }
@@ -64,6 +69,9 @@ class CFrameReader {
  private:
   bool OpenReader();
   bool IsCandidate(const std::uint8_t* b) const;
+  // Moves to the next acceptable header; its header in `header`. False at the end of the source.
+  bool FindHeader(MpegHeader& header);
+  void Accept(MpegHeader header, std::uint32_t length);
 
   std::unique_ptr<ByteSource> ownedSource_;
   std::unique_ptr<ByteReader> reader_;

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "tandrel/file_system.h"
 #include "tandrel/result_code.h"
 
 namespace tandrel {
@@ -23,15 +24,17 @@ class ProgressSink {
 // Cuts `openFileName` into `filesCount` sections listed in `cutTimeInfo` as
 // "start;end;path|start;end;path...", times in 1-based inclusive milliseconds, end -1 = to the end.
 ResultCode CutByTime(const std::string& openFileName, const std::string& cutTimeInfo,
-                     std::int16_t filesCount, ProgressSink* sink);
+                     std::int16_t filesCount, ProgressSink* sink,
+                     FileSystem& files = RealFileSystem());
 
 // Cuts `openFileName` into consecutive pieces of `fileSize` bytes written to
 // savePath + separator + base + "_" + k + ".mp3" or ".wav".
 ResultCode CutBySize(const std::string& openFileName, std::int32_t fileSize,
-                     const std::string& savePath, ProgressSink* sink);
+                     const std::string& savePath, ProgressSink* sink,
+                     FileSystem& files = RealFileSystem());
 
 // Joins the `filesCount` files listed in `filesToJoin` ("path|path...") into `saveFileName`.
 ResultCode Join(const std::string& saveFileName, const std::string& filesToJoin,
-                std::int16_t filesCount, ProgressSink* sink);
+                std::int16_t filesCount, ProgressSink* sink, FileSystem& files = RealFileSystem());
 
 }  // namespace tandrel

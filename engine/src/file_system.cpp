@@ -1,0 +1,26 @@
+#include "tandrel/file_system.h"
+
+namespace tandrel {
+namespace {
+
+class RealFiles final : public FileSystem {
+ public:
+  std::unique_ptr<ByteSource> OpenRead(const std::string& path) override {
+    return OpenFileSource(path);
+  }
+  std::unique_ptr<ByteSink> Create(const std::string& path) override {
+    return CreateFileSink(path);
+  }
+  std::optional<FileIdentity> Identity(const std::string& path) override {
+    return GetFileIdentity(path);
+  }
+};
+
+}  // namespace
+
+FileSystem& RealFileSystem() {
+  static RealFiles files;
+  return files;
+}
+
+}  // namespace tandrel
