@@ -44,6 +44,7 @@ bool ByteReader::Fill(std::size_t need) {
   if (pos_ >= bufferStart_ && pos_ - bufferStart_ + need <= bufferLen_) return true;
   bufferStart_ = pos_;
   bufferLen_ = source_.ReadAt(pos_, {buffer_.data(), buffer_.size()});
+  if (bufferLen_ < buffer_.size() && pos_ < size_ && size_ - pos_ > bufferLen_) failed_ = true;
   return bufferLen_ >= need;
 }
 
@@ -72,6 +73,7 @@ std::size_t ByteReader::Read(std::span<std::uint8_t> dst) {
   const auto rest = dst.subspan(done);
   if (rest.size() >= buffer_.size()) {
     const auto got = source_.ReadAt(pos_, rest);
+    if (got < rest.size() && pos_ < size_ && size_ - pos_ > got) failed_ = true;
     pos_ += got;
     return done + got;
   }

@@ -80,7 +80,7 @@ ResultCode CutMp3(ByteSource& source, std::int32_t fileSize, const std::string& 
       bytes += length;
       more = cursor.Next(offset, length);
     }
-    if (!copier.Flush()) return ResultCode::OpenFailed;
+    if (!copier.Flush() || reader.Failed()) return ResultCode::OpenFailed;
     if (layout.hasInfo &&
         !out->WriteAt(0, BuildInfoFrame(layout.infoFrame, layout.info, ClampTo32(frames),
                                         ClampTo32(bytes))))
@@ -88,6 +88,8 @@ ResultCode CutMp3(ByteSource& source, std::int32_t fileSize, const std::string& 
     if (!out->Finish()) return ResultCode::OpenFailed;
     if (sink) sink->Cut(Percent(k, n));
   }
+  // The frames ran out: at the end of the source, or at a read error.
+  if (reader.Failed()) return ResultCode::OpenFailed;
   if (sink) sink->StatusChange(3);
   return ResultCode::Success;
 }

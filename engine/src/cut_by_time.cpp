@@ -101,7 +101,7 @@ ResultCode CutMp3(const std::vector<SectionRecord>& sections, ByteSource& source
         bytes += length;
       }
     }
-    if (!copier.Flush()) return ResultCode::OpenFailed;
+    if (!copier.Flush() || reader.Failed()) return ResultCode::OpenFailed;
     if (layout.hasInfo) {
       const auto info = BuildInfoFrame(layout.infoFrame, layout.info, ClampTo32(frames),
                                        ClampTo32(bytes));

@@ -107,7 +107,7 @@ ResultCode JoinMp3(const std::string& saveFileName, Sources& inputs, ProgressSin
       ++frames;
       bytes += length;
     }
-    if (!copier.Flush()) return ResultCode::OpenFailed;
+    if (!copier.Flush() || reader.Failed()) return ResultCode::OpenFailed;
     if (sink) sink->Join(Percent(i + 1, inputs.size()));
   }
   if (!infoBase.empty() &&

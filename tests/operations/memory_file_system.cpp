@@ -11,7 +11,8 @@ class MemoryFileSystem::Source final : public ByteSource {
       : fs_(fs), bytes_(std::move(bytes)), inode_(inode) {}
   std::uint64_t Size() const override { return bytes_.size(); }
   std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> dst) override {
-    if (++fs_.reads_ == fs_.failRead_) return 0;
+    // A failing disk: the Nth read and every one after it come back empty.
+    if (++fs_.reads_ >= fs_.failRead_ && fs_.failRead_ > 0) return 0;
     if (offset >= bytes_.size()) return 0;
     const auto n =
         static_cast<std::size_t>(std::min<std::uint64_t>(dst.size(), bytes_.size() - offset));

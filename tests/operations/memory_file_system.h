@@ -29,6 +29,7 @@ class MemoryFileSystem final : public FileSystem {
   void FailCreate(const std::string& path) { failCreate_.insert(path); }
   void FailWriteNumber(int n) { failWrite_ = n; }
   void FailFinishNumber(int n) { failFinish_ = n; }
+  // From the Nth read on, every read fails.
   void FailReadNumber(int n) { failRead_ = n; }
 
   // Outputs created and not finished at this moment.

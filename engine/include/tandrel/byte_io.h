@@ -113,6 +113,9 @@ class ByteReader {
   // empty only at the end of the source.
   std::span<const std::uint8_t> Available();
   ByteSource& Source() { return source_; }
+  // True once a read came back short before the end of the source: a read error, which the
+  // stream readers would otherwise take for the end of the data.
+  bool Failed() const { return failed_; }
 
  private:
   bool Fill(std::size_t need);
@@ -123,6 +126,7 @@ class ByteReader {
   std::vector<std::uint8_t> buffer_;
   std::uint64_t bufferStart_ = 0;  // file offset of buffer_[0]
   std::size_t bufferLen_ = 0;
+  bool failed_ = false;
 };
 
 // Copies source bytes [from, to) to the end of the sink. True when every byte was read and

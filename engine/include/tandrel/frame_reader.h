@@ -63,6 +63,9 @@ class CFrameReader {
   // reference's unpadded length, times the frame duration. 0 without a reference.
   std::int64_t EstimatePlayTime(std::optional<std::uint64_t> audioBytes = std::nullopt) const;
 
+  // True when reading stopped at a read error rather than at the end of the source.
+  bool Failed() const { return reader_ && reader_->Failed(); }
+
   void Seek(std::uint64_t pos);
   std::uint64_t Tell() const;
 

@@ -1,0 +1,166 @@
+// Real encoder output on a real file system, judged by a real decoder.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "fixtures/byte_compare.h"
+#include "fixtures/mp3_decoder.h"
+#include "fixtures/temp_dir.h"
+#include "fixtures/wave_builder.h"
+#include "tandrel/frame_reader.h"
+#include "tandrel/operations.h"
+#include "tandrel/wave_header.h"
+#include "tandrel/xing_header.h"
+
+namespace tandrel {
+namespace {
+
+using fixtures::DecodeMp3;
+using fixtures::ReadFile;
+using fixtures::RealFixture;
+using fixtures::TempDir;
+
+// The audio frames of an MP3 file as one run of bytes: no tag, no info frame, no trailer.
+std::vector<std::uint8_t> AudioFrames(const std::vector<std::uint8_t>& file) {
+  MemorySource source(file);
+  CFrameReader reader;
+  reader.Open(source);
+  reader.Seek(FindAudioStart(source));
+  std::vector<std::uint8_t> audio;
+  bool first = true;
+  while (reader.ReadFrame()) {
+    XingInfo info;
+    if (first && ParseXingHeader(reader.GetFrame(), info)) {
+      first = false;
+      continue;
+    }
+    first = false;
+    audio.insert(audio.end(), reader.GetFrame().begin(), reader.GetFrame().end());
+  }
+  return audio;
+}
+
+TEST(RealMp3Test, FixedLengthPiecesDecodeCleanlyAndJoinBackToTheSource) {
+  for (const char* name : {"lame_cbr_info_tag.mp3", "lame_vbr_xing.mp3", "lame_mono.mp3",
+                           "lame_mpeg2_22khz.mp3", "lame_id3v2_picture.mp3",
+                           "lame_cbr_no_tag.mp3"}) {
+    SCOPED_TRACE(name);
+    TempDir dir;
+    const auto source = RealFixture(name);
+    const auto whole = DecodeMp3(source, fixtures::Resync::Allowed);
+    ASSERT_GT(whole.frames, 20);
+    // Pieces of 700 ms, the last one open-ended.
+    std::string sections;
+    std::string pieces;
+    const int count = 5;
+    for (int k = 0; k < count; ++k) {
+      const auto piece = dir.File("p_" + std::to_string(k) + ".mp3");
+      sections += (k ? "|" : "") + std::to_string(k * 700 + 1) + ";" +
+                  (k + 1 == count ? "-1" : std::to_string((k + 1) * 700)) + ";" + piece;
+      pieces += (k ? "|" : "") + piece;
+    }
+    ASSERT_EQ(CutByTime(source, sections, count, nullptr), ResultCode::Success);
+    int decoded = 0;
+    for (int k = 0; k < count; ++k) {
+      const auto bytes = ReadFile(dir.File("p_" + std::to_string(k) + ".mp3"));
+      const auto result = DecodeMp3(bytes);
+      EXPECT_EQ(result.errors, 0) << "piece " << k << ": " << result.firstError;
+      XingInfo info;
+      if (ParseXingHeader(bytes, info)) {
+        EXPECT_EQ(static_cast<int>(info.frames), result.frames) << "piece " << k;
+        EXPECT_EQ(info.bytes, bytes.size()) << "piece " << k;
+      }
+      decoded += result.frames;
+    }
+    EXPECT_EQ(decoded, whole.frames);
+
+    const auto joined = dir.File("joined.mp3");
+    ASSERT_EQ(Join(joined, pieces, count, nullptr), ResultCode::Success);
+    const auto joinedBytes = ReadFile(joined);
+    const auto result = DecodeMp3(joinedBytes);
+    EXPECT_EQ(result.errors, 0) << result.firstError;
+    EXPECT_EQ(result.frames, whole.frames);
+    EXPECT_TRUE(fixtures::SameBytes(AudioFrames(joinedBytes), AudioFrames(ReadFile(source))));
+    // No temporary file is left beside the outputs.
+    EXPECT_EQ(fixtures::ListFolder(dir.Path()).size(), count + 1u);
+  }
+}
+
+TEST(RealMp3Test, SizePiecesDecodeCleanly) {
+  TempDir dir;
+  const auto source = RealFixture("lame_vbr_xing.mp3");
+  ASSERT_EQ(CutBySize(source, 8000, dir.Path(), nullptr), ResultCode::Success);
+  int decoded = 0;
+  for (const auto& name : fixtures::ListFolder(dir.Path())) {
+    const auto bytes = ReadFile(dir.File(name));
+    const auto result = DecodeMp3(bytes);
+    EXPECT_EQ(result.errors, 0) << name << ": " << result.firstError;
+    XingInfo info;
+    ASSERT_TRUE(ParseXingHeader(bytes, info)) << name;
+    EXPECT_EQ(static_cast<int>(info.frames), result.frames) << name;
+    decoded += result.frames;
+  }
+  EXPECT_EQ(decoded, DecodeMp3(source, fixtures::Resync::Allowed).frames);
+}
+
+TEST(RealWaveTest, PiecesHoldTheSourceRangesAndJoinBackToTheSourceData) {
+  for (const char* name : {"list_chunk.wav", "sox_24bit_extensible.wav", "sox_float_fmt18_fact.wav"}) {
+    SCOPED_TRACE(name);
+    TempDir dir;
+    const auto source = RealFixture(name);
+    MemorySource memory(ReadFile(source));
+    WaveHeader header;
+    ASSERT_EQ(ReadWaveHeader(memory, header), 44u);
+    const auto a = dir.File("a.wav");
+    const auto b = dir.File("b.wav");
+    ASSERT_EQ(CutByTime(source, "1;333;" + a + "|334;-1;" + b, 2, nullptr), ResultCode::Success);
+    const auto joined = dir.File("j.wav");
+    ASSERT_EQ(Join(joined, a + "|" + b, 2, nullptr), ResultCode::Success);
+    const auto bytes = ReadFile(joined);
+    const auto& original = ReadFile(source);
+    ASSERT_EQ(bytes.size(), 44 + header.DataSize());
+    EXPECT_TRUE(fixtures::SameBytes(std::span(bytes).subspan(0, 44), header.bytes));
+    EXPECT_TRUE(fixtures::SameBytes(std::span(bytes).subspan(44),
+                                    std::span(original).subspan(header.dataOffset, header.DataSize())));
+  }
+}
+
+TEST(RealFileSystemTest, OutputsThatAreInputsOrNotFilesAreRefusedAndLeftAlone) {
+  TempDir dir;
+  const auto input = dir.File("in.wav");
+  const auto samples = fixtures::MakeSamples(1 << 20);  // large enough for kernel-side copies
+  fixtures::WriteFile(input, fixtures::WaveBuilder(fixtures::WaveFormat{}).Fmt().Data(samples).Bytes());
+  const auto original = ReadFile(input);
+  ASSERT_EQ(::link(input.c_str(), dir.File("hard.wav").c_str()), 0);
+  ASSERT_EQ(::mkdir(dir.File("folder.wav").c_str(), 0755), 0);
+  ASSERT_EQ(::mkfifo(dir.File("fifo.wav").c_str(), 0644), 0);
+  const std::string outputs[] = {input, dir.Path() + "/./in.wav", dir.File("hard.wav"),
+                                 dir.File("folder.wav"), dir.File("fifo.wav"),
+                                 dir.File("missing/x.wav")};
+  for (const auto& output : outputs) {
+    EXPECT_EQ(Join(output, input + "|" + input, 2, nullptr), ResultCode::OpenFailed) << output;
+    EXPECT_EQ(CutByTime(input, "1;100;" + output, 1, nullptr), ResultCode::OpenFailed) << output;
+    EXPECT_EQ(ReadFile(input), original);
+  }
+  EXPECT_EQ(fixtures::ListFolder(dir.Path()),
+            (std::vector<std::string>{"fifo.wav", "folder.wav", "hard.wav", "in.wav"}));
+
+  // A large range goes through the kernel's copy and still arrives whole.
+  const auto copy = dir.File("copy.wav");
+  ASSERT_EQ(CutByTime(input, "1;-1;" + copy, 1, nullptr), ResultCode::Success);
+  EXPECT_TRUE(fixtures::SameBytes(ReadFile(copy), original));
+}
+
+TEST(RealFileSystemTest, FailureMidRunKeepsFinishedPiecesAndNoTemporaryFile) {
+  TempDir dir;
+  const auto input = RealFixture("lame_cbr_info_tag.mp3");
+  const auto list = "1;500;" + dir.File("1.mp3") + "|501;1000;" + dir.File("no/2.mp3") + "|1001;-1;" +
+                    dir.File("3.mp3");
+  EXPECT_EQ(CutByTime(input, list, 3, nullptr), ResultCode::OpenFailed);
+  EXPECT_EQ(fixtures::ListFolder(dir.Path()), std::vector<std::string>{"1.mp3"});
+}
+
+}  // namespace
+}  // namespace tandrel
