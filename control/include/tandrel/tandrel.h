@@ -1,5 +1,8 @@
 /* C interface of libTandrel: the control's five methods and its events, for any language with a
-   C foreign-function interface. Strings are UTF-8 paths and list strings. */
+   C foreign-function interface. Strings are UTF-8 paths and list strings; a null string is taken
+   as empty text. Every call is synchronous; events reach the callbacks on the calling thread,
+   from inside the running call. No function lets an exception out. One object is used from one
+   thread at a time; different objects may be used from different threads. */
 #ifndef TANDREL_TANDREL_H
 #define TANDREL_TANDREL_H
 
@@ -16,14 +19,21 @@ typedef struct TandrelObject TandrelObject;
 /* Receives every event: dispid 1 StatusChange, 2 Cut, 3 Join, and its value. */
 typedef void (*Tandrel_EventCallback)(void* context, int dispid, short value);
 
+/* A new control object, or null when out of memory. */
 TANDREL_API TandrelObject* Tandrel_Create(void);
+/* Destroys the object (null is ignored). Not from inside one of its own event callbacks. */
 TANDREL_API void Tandrel_Release(TandrelObject* object);
-/* Returns a cookie > 0, or 0 when the callback is null. */
+/* Connects a callback; it receives every event with `context`. Callbacks are called in the order
+   they were connected and may connect or disconnect callbacks themselves. Returns a cookie > 0,
+   or 0 when the object or the callback is null. */
 TANDREL_API uint32_t Tandrel_Advise(TandrelObject* object, Tandrel_EventCallback callback,
                                     void* context);
 /* Returns 1 when the cookie was connected, 0 otherwise. */
 TANDREL_API int Tandrel_Unadvise(TandrelObject* object, uint32_t cookie);
 
+/* The three operations return their result code (0 success, 1 to 7 a failure); a null object
+   gives 7. The queries give the file's size in bytes (low 32 bits, 0 when it cannot be opened)
+   and its play time in milliseconds (or 1, 3 or 5 on failure); a null object gives 0 and 1. */
 TANDREL_API short Tandrel_Join(TandrelObject* object, const char* saveFileName,
                                const char* filesToJoin, short filesCount);
 TANDREL_API short Tandrel_CutByTime(TandrelObject* object, const char* openFileName,
@@ -33,7 +43,7 @@ TANDREL_API short Tandrel_CutBySize(TandrelObject* object, const char* openFileN
 TANDREL_API int32_t Tandrel_GetFileSize(TandrelObject* object, const char* fileName);
 TANDREL_API int32_t Tandrel_GetPlayTime(TandrelObject* object, const char* fileName);
 
-/* 1 when no object is alive. */
+/* 1 when no control object is alive in the process (neither made here nor in C++), else 0. */
 TANDREL_API int Tandrel_CanUnloadNow(void);
 
 #ifdef __cplusplus

@@ -2,7 +2,10 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <variant>
+
+#include "tandrel/export.h"
 
 namespace tandrel {
 
@@ -20,7 +23,7 @@ enum class VarType : std::uint16_t {
 // An automation-style argument or result: a value of one of the types above, or a reference to
 // the caller's storage of one (the by-reference forms, VT_BYREF | type). The control reads through
 // a reference and never writes back.
-class Variant {
+class TANDREL_API Variant {
  public:
   Variant() = default;
   Variant(std::int16_t v) : value_(v) {}
@@ -40,10 +43,16 @@ class Variant {
   // The type, without the by-reference flag (a reference to a Variant reports Variant).
   VarType Type() const;
   bool IsByRef() const { return std::holds_alternative<Reference>(value_); }
-  // The value itself: follows references (also a reference to a Variant) to what they point at.
-  const Variant& Deref() const;
+  // A copy of the value itself: follows a reference to what it points at, and a reference to a
+  // Variant to that Variant's value (or to what a reference held there points at). A null
+  // reference, or a reference to a Variant that is itself a reference to a Variant (which
+  // automation does not allow), gives Empty; see IsValidReference.
+  Variant Deref() const;
+  // False for the two broken forms above; true for every value and every sound reference.
+  bool IsValidReference() const;
 
   // Plain accessors of a value of the matching type (after Deref); any other type gives 0 / "".
+  // No conversion: LongValue() of a Short is 0.
   std::int16_t ShortValue() const;
   std::int32_t LongValue() const;
   double DoubleValue() const;
@@ -51,11 +60,15 @@ class Variant {
   const std::string& StringValue() const;
 
   // Storage of a by-reference variant: a pointer to exactly one of these.
-  using Reference = std::variant<std::int16_t*, std::int32_t*, double*, bool*, std::string*, Variant*>;
+  using Reference =
+      std::variant<std::int16_t*, std::int32_t*, double*, bool*, std::string*, Variant*>;
   const Reference* ReferenceValue() const { return std::get_if<Reference>(&value_); }
 
  private:
   explicit Variant(Reference r) : value_(r) {}
+  template <typename T>
+  const T* Find() const;
+
   std::variant<std::monostate, std::int16_t, std::int32_t, double, bool, std::string, Reference>
       value_;
 };

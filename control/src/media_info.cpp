@@ -1,0 +1,90 @@
+// Tandrel_ReadMediaInfo: the engine's readers put to one read-only pass over a file.
+
+#include "tandrel/media_info.h"
+
+#include <optional>
+#include <string>
+
+#include "tandrel/audio_kind.h"
+#include "tandrel/byte_io.h"
+#include "tandrel/frame_reader.h"
+#include "tandrel/wave_header.h"
+#include "tandrel/xing_header.h"
+
+namespace {
+
+constexpr short kSuccess = 0;
+constexpr short kOpenFailed = 1;
+constexpr short kWaveCorrupted = 3;
+constexpr short kNotSupported = 5;
+constexpr short kInvalidParameter = 7;
+
+short ReadMp3(tandrel::ByteSource& source, TandrelMediaInfo& info) {
+  const auto audioStart = tandrel::FindAudioStart(source);
+  tandrel::CFrameReader reader;
+  if (!reader.Open(source)) return kOpenFailed;
+  reader.Seek(audioStart);
+  if (!reader.ReadFrame()) return reader.Failed() ? kOpenFailed : kSuccess;
+
+  const auto first = reader.GetHeader();
+  info.audioOffset = reader.GetFrameOffset();
+  info.mpegVersion = first.IsMpeg1() ? 1 : 2;
+  info.channelMode = static_cast<int>(first.ChannelMode());
+  info.sampleRate = first.SampleRate();
+  info.channels = first.IsSingleChannel() ? 1 : 2;
+
+  tandrel::XingInfo xing;
+  info.hasInfoFrame = tandrel::ParseXingHeader(reader.GetFrame(), xing) ? 1 : 0;
+  if (info.hasInfoFrame && xing.HasFrames()) info.infoFrames = xing.frames;
+
+  // The info frame carries whatever bitrate its encoder chose for it: it says nothing about the
+  // audio's bitrate and is not an audio frame.
+  std::optional<std::uint32_t> bitrate;
+  const auto count = [&](const tandrel::MpegHeader& header) {
+    ++info.frameCount;
+    if (!bitrate) {
+      bitrate = header.Bitrate();
+    } else if (*bitrate != header.Bitrate()) {
+      info.variableBitrate = 1;
+    }
+  };
+  if (!info.hasInfoFrame) count(first);
+  while (reader.SkipFrame()) count(reader.GetHeader());
+  if (reader.Failed()) return kOpenFailed;
+  info.bitrate = info.variableBitrate || !bitrate ? 0 : *bitrate;
+  return kSuccess;
+}
+
+short ReadWave(tandrel::ByteSource& source, TandrelMediaInfo& info) {
+  tandrel::WaveHeader header;
+  if (tandrel::ReadWaveHeader(source, header) < tandrel::WaveHeader::kSize) return kWaveCorrupted;
+  info.formatTag = header.FormatTag();
+  info.channels = header.Channels();
+  info.sampleRate = header.SampleRate();
+  info.bytesPerSecond = header.BytesPerSecond();
+  info.blockAlign = static_cast<std::uint16_t>(header.BlockAlign());
+  info.bitsPerSample = header.BitsPerSample();
+  info.dataSize = header.DataSize();
+  info.dataOffset = header.dataOffset;
+  return kSuccess;
+}
+
+}  // namespace
+
+extern "C" short Tandrel_ReadMediaInfo(const char* fileName, TandrelMediaInfo* info) {
+  if (fileName == nullptr || info == nullptr) return kInvalidParameter;
+  *info = TandrelMediaInfo{};
+  try {
+    const std::string path(fileName);
+    const auto kind = tandrel::GetAudioKind(path);
+    info->kind = static_cast<int>(kind);
+    if (kind == tandrel::AudioKind::None) return kNotSupported;
+    const auto source = tandrel::OpenFileSource(path);
+    if (!source) return kOpenFailed;
+    info->fileSize = source->Size();
+    return kind == tandrel::AudioKind::Wave ? ReadWave(*source, *info) : ReadMp3(*source, *info);
+  } catch (...) {
+    // Out of memory: nothing may cross the C interface.
+    return kOpenFailed;
+  }
+}
