@@ -6,7 +6,7 @@
 namespace tandrel {
 
 std::size_t MemorySource::ReadAt(std::uint64_t offset, std::span<std::uint8_t> dst) {
-  if (offset >= bytes_.size()) return 0;
+  if (dst.empty() || offset >= bytes_.size()) return 0;
   const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(dst.size(), bytes_.size() - offset));
   std::memcpy(dst.data(), bytes_.data() + offset, n);
   return n;
@@ -61,6 +61,7 @@ std::span<const std::uint8_t> ByteReader::Available() {
 }
 
 std::size_t ByteReader::Read(std::span<std::uint8_t> dst) {
+  if (dst.empty()) return 0;
   std::size_t done = 0;
   // Serve what the buffer holds, then go straight to the source for large reads.
   if (pos_ >= bufferStart_ && pos_ < bufferStart_ + bufferLen_) {

@@ -94,7 +94,8 @@ class FileSink final : public ByteSink {
   }
 
   bool WriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes) override {
-    if (failed_ || offset + bytes.size() > Written()) return false;
+    if (failed_ || offset > Written() || bytes.size() > Written() - offset) return false;
+    if (bytes.empty()) return true;
     if (offset >= flushed_) {
       std::memcpy(buffer_.data() + (offset - flushed_), bytes.data(), bytes.size());
       return true;
@@ -168,13 +169,15 @@ class FileSink final : public ByteSink {
 }  // namespace
 
 std::unique_ptr<ByteSource> OpenFileSource(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking, so that a FIFO or a device is refused at once instead of waiting for a writer.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return nullptr;
   struct stat st{};
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     ::close(fd);
     return nullptr;
   }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
   return std::make_unique<FileSource>(fd, st);
 }

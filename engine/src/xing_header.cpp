@@ -90,6 +90,7 @@ void WriteXingFields(std::span<std::uint8_t> frame, std::uint32_t tagOffset, std
 std::vector<std::uint8_t> BuildInfoFrame(std::span<const std::uint8_t> sourceFrame,
                                          const XingInfo& source, std::uint32_t frameCount,
                                          std::uint32_t audioBytes) {
+  if (sourceFrame.size() < 4) return {};
   const std::uint32_t fieldsEnd = source.tagOffset + 20;
   auto header = MpegHeader::FromBytes(sourceFrame);
   // The lowest MPEG-2 bitrates give frames too short for the fields; a valid frame needs the
@@ -100,7 +101,7 @@ std::vector<std::uint8_t> BuildInfoFrame(std::span<const std::uint8_t> sourceFra
   const std::uint32_t length = std::max(header.FrameLength(), fieldsEnd);
   std::vector<std::uint8_t> frame(length, 0);
   const auto keep = std::min<std::size_t>(sourceFrame.size(), source.tagOffset + 4);
-  std::memcpy(frame.data(), sourceFrame.data(), keep);
+  std::copy_n(sourceFrame.begin(), keep, frame.begin());
   // No CRC: the fields sit right after the side information and nothing would match a CRC.
   const auto word = header.Word() | MpegHeader::kProtection.mask;
   frame[0] = static_cast<std::uint8_t>(word >> 24);
