@@ -1,0 +1,222 @@
+// The cutter tab of the main window: source file and information, the section list, the split run.
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTreeWidget>
+#include <cmath>
+
+#include "logic/info_captions.h"
+#include "logic/number_mask.h"
+#include "logic/open_file_filter.h"
+#include "logic/path_routines.h"
+#include "logic/piece_size.h"
+#include "logic/section_list.h"
+#include "logic/task_names.h"
+#include "tandrel/result_messages.h"
+#include "ui/frm_add.h"
+#include "ui/frm_quorvane.h"
+#include "ui/list_views.h"
+#include "ui/placement.h"
+#include "ui/typing_filter.h"
+
+namespace trevasso::ui {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+std::string Narrow(const QString& text) {
+  return QFile::encodeName(text).toStdString();
+}
+
+// The file system's length of `path`; 0 for a file that cannot be found.
+qint64 FileLength(const QString& path) {
+  const QFileInfo info(path);
+  return info.isFile() ? info.size() : 0;
+}
+
+}  // namespace
+
+void FrmQuorvane::BuildCutterTab(QWidget* page) {
+  Place<QLabel>(page, u"Label1"_s, QRect(10, 8, 456, 18),
+                u"Open File ( Only MP3 and WAV files are supported.)"_s);
+  txtSource_ = Place<QLineEdit>(page, u"txtSource"_s, QRect(10, 27, 420, 24));
+  txtSource_->setReadOnly(true);
+  auto* cmdSrc = Place<QPushButton>(page, u"cmdSrc"_s, QRect(436, 27, 30, 24), u"..."_s);
+  lblSize_ = Place<QLabel>(page, u"lblSize"_s, QRect(10, 55, 456, 18), u"Size:"_s);
+  lblTime_ = Place<QLabel>(page, u"lblTime"_s, QRect(10, 73, 456, 18), u"Time:"_s);
+  Place<QLabel>(page, u"Label5"_s, QRect(10, 95, 456, 18),
+                u"Set Output Dir for Saving the Splitted Files:"_s);
+  txtDirS_ = Place<QLineEdit>(page, u"txtDirS"_s, QRect(10, 114, 420, 24));
+  txtDirS_->setReadOnly(true);
+  auto* cmdDirS = Place<QPushButton>(page, u"cmdDirS"_s, QRect(436, 114, 30, 24), u"..."_s);
+
+  auto* splitGroup = new QButtonGroup(page);
+  optSplit_[0] = Place<QRadioButton>(page, Indexed(u"optSplit"_s, 0), QRect(10, 146, 200, 20),
+                                     u"Split by Time"_s);
+  lvwTask_ = Place<QTreeWidget>(page, u"lvwTask"_s, QRect(10, 168, 348, 124));
+  SetUpTaskList(*lvwTask_);
+  cmdAddTask_ =
+      Place<QPushButton>(page, u"cmdAddTask"_s, QRect(364, 168, 102, 28), u"&Add Sections ..."_s);
+  cmdRemove_ = Place<QPushButton>(page, u"cmdRemove"_s, QRect(364, 201, 102, 28), u"&Remove"_s);
+  cmdClear_ = Place<QPushButton>(page, u"cmdClear"_s, QRect(364, 234, 102, 28), u"&Clear All"_s);
+
+  optSplit_[1] = Place<QRadioButton>(page, Indexed(u"optSplit"_s, 1), QRect(10, 301, 120, 20),
+                                     u"Split by Size"_s);
+  Place<QLabel>(page, u"Label3"_s, QRect(132, 301, 44, 20), u"Value:"_s);
+  txtSizeVal_ = Place<QLineEdit>(page, u"txtSizeVal"_s, QRect(178, 299, 84, 24), u"0"_s);
+  txtSizeVal_->installEventFilter(new TypingFilter(true, txtSizeVal_));
+  cboSize_ = Place<QComboBox>(page, u"cboSize"_s, QRect(268, 299, 198, 24));
+  cboSize_->addItems(
+      {u"Bytes (B)"_s, u"Kilo Bytes (KB = 1024 B)"_s, u"Mega Bytes (MB = 1024 KB)"_s});
+  cboSize_->setCurrentIndex(0);
+  for (int i = 0; i < 2; ++i) splitGroup->addButton(optSplit_[i], i);
+  optSplit_[0]->setChecked(true);
+
+  auto* cmdSplit =
+      Place<QPushButton>(page, u"cmdSplit"_s, QRect(10, 333, 170, 30), u"Start Splitting Now!!"_s);
+  ProgressBar1_ = Place<QProgressBar>(page, u"ProgressBar1"_s, QRect(190, 337, 230, 22));
+  ProgressBar1_->setRange(0, 100);
+  ProgressBar1_->setValue(0);
+  ProgressBar1_->setTextVisible(false);
+  ProgressBar1_->hide();
+  lblPer_ = Place<QLabel>(page, u"lblPer"_s, QRect(426, 339, 40, 18));
+  lblPer_->hide();
+
+  connect(cmdSrc, &QPushButton::clicked, this, [this] { cmdSrc_Click(); });
+  connect(cmdDirS, &QPushButton::clicked, this, [this] { cmdDirS_Click(); });
+  connect(cmdAddTask_, &QPushButton::clicked, this, [this] { cmdAddTask_Click(); });
+  connect(cmdRemove_, &QPushButton::clicked, this, [this] { cmdRemove_Click(); });
+  connect(cmdClear_, &QPushButton::clicked, this, [this] { cmdClear_Click(); });
+  connect(splitGroup, &QButtonGroup::idClicked, this, [this](int id) { optSplit_Click(id); });
+  connect(cmdSplit, &QPushButton::clicked, this, [this] { cmdSplit_Click(); });
+
+  dlg_.objectName = u"dlg"_s;
+  dlg_.filters = logic::AudioFileFilters();
+  optSplit_Click(0);
+}
+
+void FrmQuorvane::cmdSrc_Click() {
+  desktop_.ShowOpenDialog(this, dlg_);
+  // After a cancel the dialog still holds the previous choice, which is measured again.
+  if (!dlg_.FileName().isEmpty()) {
+    txtSource_->setText(dlg_.FileName());
+    ShowFileInfo();
+  }
+  txtDirS_->setText(logic::GetFolderPart(txtSource_->text()));
+}
+
+void FrmQuorvane::cmdDirS_Click() {
+  const QString folder = desktop_.BrowseForFolder(this);
+  if (!logic::TrimBlanks(folder).isEmpty()) txtDirS_->setText(folder);
+}
+
+void FrmQuorvane::ShowFileInfo() {
+  const double time = GetPlayTime(txtSource_->text());
+  const double size = GetFileSize(txtSource_->text());
+  dblFiletime_ = time;
+  lblSize_->setText(logic::SizeCaption(size, locale()));
+  lblTime_->setText(logic::TimeCaption(time, locale()));
+}
+
+void FrmQuorvane::cmdAddTask_Click() {
+  const QString source = txtSource_->text();
+  if (source.isEmpty() || dblFiletime_ <= 0 || FileLength(source) < 1) {
+    Say(u"Please open a file first!"_s);
+    return;
+  }
+  FrmAdd frmAdd(desktop_, dblFiletime_, lblTime_->text(), *lvwTask_, this);
+  frmAdd.SetSliderRange(0, static_cast<int>(logic::RoundHalfEven(dblFiletime_)));
+  desktop_.RunModal(frmAdd);
+  RefreshTaskNames();
+}
+
+void FrmQuorvane::cmdRemove_Click() {
+  if (lvwTask_->topLevelItemCount() == 0) {
+    Say(u"No files to remove"_s);
+    return;
+  }
+  RemoveTickedRows(*lvwTask_);
+  RefreshTaskNames();
+}
+
+void FrmQuorvane::cmdClear_Click() {
+  lvwTask_->clear();
+}
+
+void FrmQuorvane::optSplit_Click(int) {
+  const bool byTime = optSplit_[0]->isChecked();
+  const bool bySize = optSplit_[1]->isChecked();
+  cmdAddTask_->setEnabled(byTime);
+  cmdRemove_->setEnabled(byTime);
+  cmdClear_->setEnabled(byTime);
+  lvwTask_->setEnabled(byTime);
+  cboSize_->setEnabled(bySize);
+  txtSizeVal_->setEnabled(bySize);
+}
+
+void FrmQuorvane::RefreshTaskNames() {
+  for (int i = 0; i < lvwTask_->topLevelItemCount(); ++i) {
+    QTreeWidgetItem* row = lvwTask_->topLevelItem(i);
+    row->setText(kTaskNo, QString::number(i + 1));
+    row->setText(kTaskFileName, logic::TaskFileName(txtSource_->text(), txtDirS_->text(), i + 1));
+  }
+}
+
+void FrmQuorvane::cmdSplit_Click() {
+  const QString source = txtSource_->text();
+  if (source.isEmpty() || FileLength(source) < 1) {
+    Say(u"Please open a file to split!"_s);
+    return;
+  }
+  std::int16_t result = 0;
+  std::string openFileName = Narrow(source);
+  if (optSplit_[0]->isChecked()) {
+    const int rows = lvwTask_->topLevelItemCount();
+    if (rows == 0) {
+      Say(u"Please add sections to split, press the \"Add Sections...\" button to add ..."_s);
+      return;
+    }
+    if (static_cast<std::size_t>(rows) > logic::kMaxSections) {
+      Say(QString::fromUtf8(tandrel::SplitResultMessage(7)));
+      return;
+    }
+    std::string cutTimeInfo = Narrow(logic::BuildSectionList(ReadTaskRows(*lvwTask_), locale()));
+    auto filesCount = static_cast<std::int16_t>(rows);
+    ShowProgress(ProgressBar1_, lblPer_);
+    const tandrel::Variant args[] = {tandrel::Variant(openFileName),
+                                     tandrel::Variant::Ref(&cutTimeInfo),
+                                     tandrel::Variant::Ref(&filesCount)};
+    result = InvokeForResultCode(tandrel::CTandrelCtrl::kDispCutByTime, args);
+  } else {
+    const logic::PieceSize size =
+        logic::ComputePieceSize(txtSizeVal_->text(), logic::SizeUnit(cboSize_->currentIndex()),
+                                static_cast<double>(FileLength(source)));
+    if (size.check != logic::PieceSizeCheck::Ok) {
+      Say(size.check == logic::PieceSizeCheck::TooLarge
+              ? QString::fromUtf8(tandrel::SplitResultMessage(7))
+              : logic::PieceSizeMessage(size.check));
+      txtSizeVal_->setFocus();
+      return;
+    }
+    ShowProgress(ProgressBar1_, lblPer_);
+    const tandrel::Variant args[] = {tandrel::Variant(openFileName), tandrel::Variant(size.bytes),
+                                     tandrel::Variant(Narrow(txtDirS_->text()))};
+    result = InvokeForResultCode(tandrel::CTandrelCtrl::kDispCutBySize, args);
+  }
+  if (const char* message = tandrel::SplitResultMessage(result)) Say(QString::fromUtf8(message));
+  ProgressBar1_->hide();
+  lblPer_->hide();
+}
+
+void FrmQuorvane::Tandrel1_Cut(std::int16_t percent) {
+  MoveProgress(ProgressBar1_, lblPer_, percent);
+}
+
+}  // namespace trevasso::ui

@@ -1,0 +1,31 @@
+#include "ui/program_icon.h"
+
+#include <QPainter>
+#include <QSvgRenderer>
+
+namespace trevasso::ui {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString kIconResource = u":/trevasso/trevasso.svg"_s;
+
+}  // namespace
+
+QPixmap ProgramPixmap(int size) {
+  QPixmap pixmap(size, size);
+  pixmap.fill(Qt::transparent);
+  QSvgRenderer renderer(kIconResource);
+  QPainter painter(&pixmap);
+  renderer.render(&painter);
+  return pixmap;
+}
+
+QIcon ProgramIcon() {
+  QIcon icon;
+  for (const int size : {16, 24, 32, 48, 64, 128}) icon.addPixmap(ProgramPixmap(size));
+  return icon;
+}
+
+}  // namespace trevasso::ui

@@ -1,0 +1,61 @@
+#include "ui/qt_desktop.h"
+
+#include <QDesktopServices>
+#include <QDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStandardPaths>
+#include <QUrl>
+
+#include "ui/main_title.h"
+
+namespace trevasso::ui {
+
+using namespace Qt::StringLiterals;
+
+void QtDesktop::ShowMessage(QWidget* owner, MessageIcon icon, const QString& text) {
+  QMessageBox box(icon == MessageIcon::Critical ? QMessageBox::Critical : QMessageBox::Information,
+                  kMainTitle, text, QMessageBox::Ok, owner);
+  box.exec();
+}
+
+bool QtDesktop::ShowOpenDialog(QWidget* owner, FileDialogState& state) {
+  QFileDialog dialog(owner);
+  dialog.setObjectName(state.objectName);
+  // Qt's own dialog, so that the patterns, the hidden pattern details and typed names of new
+  // files behave the same on every desktop.
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setOption(QFileDialog::HideNameFilterDetails);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  if (state.multiSelect) {
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+  } else {
+    dialog.setFileMode(state.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+  }
+  dialog.setNameFilters(state.filters);
+  if (!state.selectedFilter.isEmpty()) dialog.selectNameFilter(state.selectedFilter);
+  if (!state.directory.isEmpty()) dialog.setDirectory(state.directory);
+  if (!state.multiSelect && !state.FileName().isEmpty()) dialog.selectFile(state.FileName());
+  if (dialog.exec() != QDialog::Accepted) return false;
+  state.fileNames = dialog.selectedFiles();
+  state.directory = dialog.directory().absolutePath();
+  state.selectedFilter = dialog.selectedNameFilter();
+  return true;
+}
+
+QString QtDesktop::BrowseForFolder(QWidget* owner) {
+  return QFileDialog::getExistingDirectory(
+      owner, u"Please locate a directory"_s,
+      QStandardPaths::writableLocation(QStandardPaths::DesktopLocation), QFileDialog::ShowDirsOnly);
+}
+
+void QtDesktop::ShellOpen(const QString& target) {
+  const QUrl url = QUrl(target).scheme().size() > 1 ? QUrl(target) : QUrl::fromLocalFile(target);
+  QDesktopServices::openUrl(url);
+}
+
+int QtDesktop::RunModal(QDialog& dialog) {
+  return dialog.exec();
+}
+
+}  // namespace trevasso::ui
