@@ -70,8 +70,8 @@ std::size_t ReadWaveHeader(ByteSource& source, WaveHeader& header) {
     } else if (IdIs(chunk, "data")) {
       if (!haveFmt) return 0;
       out.dataOffset = pos + 8;
-      // A data size past the end of the file (seen in files whose writer never came back to
-      // fill it in, 0 or 0xFFFFFFFF) is clamped to what the file holds.
+      // A data size past the end of the file (0xFFFFFFFF from writers that stream and never
+      // come back to fill it in, or a file cut short) is clamped to what the file holds.
       const std::uint64_t dataSize = std::min(body, size - out.dataOffset);
       std::memcpy(out.bytes.data(), "RIFF", 4);
       std::memcpy(out.bytes.data() + 8, "WAVEfmt ", 8);
