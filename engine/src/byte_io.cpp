@@ -7,7 +7,8 @@ namespace tandrel {
 
 std::size_t MemorySource::ReadAt(std::uint64_t offset, std::span<std::uint8_t> dst) {
   if (dst.empty() || offset >= bytes_.size()) return 0;
-  const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(dst.size(), bytes_.size() - offset));
+  const auto n =
+      static_cast<std::size_t>(std::min<std::uint64_t>(dst.size(), bytes_.size() - offset));
   std::memcpy(dst.data(), bytes_.data() + offset, n);
   return n;
 }
@@ -27,7 +28,8 @@ std::uint64_t ByteSink::Append(ByteSource& source, std::uint64_t offset, std::ui
   std::vector<std::uint8_t> buffer(std::min<std::uint64_t>(length, 256 * 1024));
   std::uint64_t done = 0;
   while (done < length) {
-    const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), length - done));
+    const auto want =
+        static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), length - done));
     const auto got = source.ReadAt(offset + done, {buffer.data(), want});
     if (got > 0 && !Write({buffer.data(), got})) return done;
     done += got;

@@ -81,9 +81,8 @@ ResultCode CutMp3(ByteSource& source, std::int32_t fileSize, const std::string& 
       more = cursor.Next(offset, length);
     }
     if (!copier.Flush() || reader.Failed()) return ResultCode::OpenFailed;
-    if (layout.hasInfo &&
-        !out->WriteAt(0, BuildInfoFrame(layout.infoFrame, layout.info, ClampTo32(frames),
-                                        ClampTo32(bytes))))
+    if (layout.hasInfo && !out->WriteAt(0, BuildInfoFrame(layout.infoFrame, layout.info,
+                                                          ClampTo32(frames), ClampTo32(bytes))))
       return ResultCode::OpenFailed;
     if (!out->Finish()) return ResultCode::OpenFailed;
     if (sink) sink->Cut(Percent(k, n));

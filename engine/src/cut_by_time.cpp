@@ -80,7 +80,7 @@ ResultCode CutMp3(const std::vector<SectionRecord>& sections, ByteSource& source
     // Frames [floor((start - 1) / ms), floor(end / ms)) counted from the first audio frame, so
     // that 1;L, L+1;2L ... tile the stream exactly.
     const std::uint64_t first = s.start <= 0 ? 0 : (std::uint64_t(s.start) - 1) / ms;
-    const std::uint64_t last = s.end == -1  ? std::numeric_limits<std::uint64_t>::max()
+    const std::uint64_t last = s.end == -1 ? std::numeric_limits<std::uint64_t>::max()
                                : s.end < 0 ? 0
                                            : std::uint64_t(s.end) / ms;
 
@@ -103,8 +103,8 @@ ResultCode CutMp3(const std::vector<SectionRecord>& sections, ByteSource& source
     }
     if (!copier.Flush() || reader.Failed()) return ResultCode::OpenFailed;
     if (layout.hasInfo) {
-      const auto info = BuildInfoFrame(layout.infoFrame, layout.info, ClampTo32(frames),
-                                       ClampTo32(bytes));
+      const auto info =
+          BuildInfoFrame(layout.infoFrame, layout.info, ClampTo32(frames), ClampTo32(bytes));
       if (!out->WriteAt(0, info)) return ResultCode::OpenFailed;
     }
     if (!out->Finish()) return ResultCode::OpenFailed;

@@ -16,7 +16,8 @@ namespace {
 class FileSource final : public ByteSource {
  public:
   FileSource(int fd, const struct stat& st)
-      : fd_(fd), size_(static_cast<std::uint64_t>(st.st_size)),
+      : fd_(fd),
+        size_(static_cast<std::uint64_t>(st.st_size)),
         identity_{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)} {}
   ~FileSource() override { ::close(fd_); }
 
@@ -24,8 +25,8 @@ class FileSource final : public ByteSource {
   std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> dst) override {
     std::size_t done = 0;
     while (done < dst.size()) {
-      const auto n = ::pread(fd_, dst.data() + done, dst.size() - done,
-                             static_cast<off_t>(offset + done));
+      const auto n =
+          ::pread(fd_, dst.data() + done, dst.size() - done, static_cast<off_t>(offset + done));
       if (n < 0 && errno == EINTR) continue;
       if (n <= 0) break;
       done += static_cast<std::size_t>(n);
@@ -128,8 +129,8 @@ class FileSink final : public ByteSink {
       const auto n = ::copy_file_range(in, &inOffset, fd_, nullptr,
                                        static_cast<std::size_t>(length - done), 0);
       if (n < 0 && errno == EINTR) continue;
-      if (n < 0 && done == 0 && (errno == EXDEV || errno == ENOSYS || errno == EINVAL ||
-                                 errno == EOPNOTSUPP)) {
+      if (n < 0 && done == 0 &&
+          (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP)) {
         return ByteSink::Append(source, offset, length);
       }
       if (n < 0) {
@@ -172,7 +173,7 @@ std::unique_ptr<ByteSource> OpenFileSource(const std::string& path) {
   // Non-blocking, so that a FIFO or a device is refused at once instead of waiting for a writer.
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return nullptr;
-  struct stat st{};
+  struct stat st {};
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     ::close(fd);
     return nullptr;
@@ -184,7 +185,7 @@ std::unique_ptr<ByteSource> OpenFileSource(const std::string& path) {
 
 std::unique_ptr<ByteSink> CreateFileSink(const std::string& path) {
   if (path.empty()) return nullptr;
-  struct stat st{};
+  struct stat st {};
   if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) return nullptr;
   const auto slash = path.rfind('/');
   const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
@@ -192,8 +193,8 @@ std::unique_ptr<ByteSink> CreateFileSink(const std::string& path) {
   if (name.empty()) return nullptr;
   for (int attempt = 0; attempt < 100; ++attempt) {
     // Short enough that the hidden name stays within the file system's name limit.
-    const std::string temp = folder + "." + name.substr(0, 200) + "." + std::to_string(::getpid()) + "-" +
-                             std::to_string(tempCounter++) + ".part";
+    const std::string temp = folder + "." + name.substr(0, 200) + "." + std::to_string(::getpid()) +
+                             "-" + std::to_string(tempCounter++) + ".part";
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0) return std::make_unique<FileSink>(fd, temp, path);
     if (errno != EEXIST) return nullptr;
@@ -202,7 +203,7 @@ std::unique_ptr<ByteSink> CreateFileSink(const std::string& path) {
 }
 
 std::optional<FileIdentity> GetFileIdentity(const std::string& path) {
-  struct stat st{};
+  struct stat st {};
   if (::stat(path.c_str(), &st) != 0) return std::nullopt;
   return FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
 }

@@ -38,13 +38,17 @@ void CFrameReader::Close() {
   ownedSource_.reset();
 }
 
-std::uint64_t CFrameReader::GetFileLength() const { return reader_ ? reader_->Size() : 0; }
+std::uint64_t CFrameReader::GetFileLength() const {
+  return reader_ ? reader_->Size() : 0;
+}
 
 void CFrameReader::Seek(std::uint64_t pos) {
   if (reader_) reader_->Seek(pos);
 }
 
-std::uint64_t CFrameReader::Tell() const { return reader_ ? reader_->Tell() : 0; }
+std::uint64_t CFrameReader::Tell() const {
+  return reader_ ? reader_->Tell() : 0;
+}
 
 bool CFrameReader::IsCandidate(const std::uint8_t* b) const {
   if (b[0] != 0xFF) return false;
@@ -64,8 +68,8 @@ bool CFrameReader::FindHeader(MpegHeader& header) {
     if (!IsCandidate(head.data())) {
       // Byte-wise search: jump to the next 0xFF in what is buffered.
       const auto avail = reader_->Available();
-      const void* next = avail.size() > 1 ? std::memchr(avail.data() + 1, 0xFF, avail.size() - 1)
-                                          : nullptr;
+      const void* next =
+          avail.size() > 1 ? std::memchr(avail.data() + 1, 0xFF, avail.size() - 1) : nullptr;
       reader_->Skip(next ? static_cast<const std::uint8_t*>(next) - avail.data()
                          : std::max<std::size_t>(avail.size(), 1));
       continue;

@@ -111,7 +111,8 @@ ResultCode JoinMp3(const std::string& saveFileName, Sources& inputs, ProgressSin
     if (sink) sink->Join(Percent(i + 1, inputs.size()));
   }
   if (!infoBase.empty() &&
-      !out->WriteAt(infoAt, BuildInfoFrame(infoBase, joinInfo, ClampTo32(frames), ClampTo32(bytes))))
+      !out->WriteAt(infoAt,
+                    BuildInfoFrame(infoBase, joinInfo, ClampTo32(frames), ClampTo32(bytes))))
     return ResultCode::OpenFailed;
   if (!out->Finish()) return ResultCode::OpenFailed;
   if (sink) sink->StatusChange(4);

@@ -80,7 +80,8 @@ bool FrameCopier::Flush() {
 }
 
 std::int16_t Percent(std::uint64_t k, std::uint64_t n) {
-  return static_cast<std::int16_t>(std::trunc(static_cast<double>(k) / static_cast<double>(n) * 100.0));
+  return static_cast<std::int16_t>(
+      std::trunc(static_cast<double>(k) / static_cast<double>(n) * 100.0));
 }
 
 std::uint32_t ClampTo32(std::uint64_t value) {

@@ -16,11 +16,11 @@
 namespace tandrel {
 
 struct Mp3Layout {
-  std::uint64_t audioStart = 0;       // first byte after any leading ID3v2 tags
-  std::uint64_t firstFrame = 0;       // where frame 0 is searched for (after the info frame)
-  bool hasInfo = false;               // the first frame is an info frame ("Xing" or "Info")
-  XingInfo info;                      // its fields, when present
-  std::vector<std::uint8_t> infoFrame;  // its bytes as stored
+  std::uint64_t audioStart = 0;           // first byte after any leading ID3v2 tags
+  std::uint64_t firstFrame = 0;           // where frame 0 is searched for (after the info frame)
+  bool hasInfo = false;                   // the first frame is an info frame ("Xing" or "Info")
+  XingInfo info;                          // its fields, when present
+  std::vector<std::uint8_t> infoFrame;    // its bytes as stored
   std::optional<MpegHeader> firstHeader;  // the first frame's header, info frame or not
 };
 

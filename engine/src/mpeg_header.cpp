@@ -5,7 +5,7 @@ namespace {
 
 // Layer III rows of the bitrate tables, kbit/s, by bitrate index (0 and 15 are never used).
 constexpr std::uint32_t kBitratesKbps[2][16] = {
-    {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 0},       // MPEG-2
+    {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 0},      // MPEG-2
     {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 0},  // MPEG-1
 };
 
@@ -28,8 +28,7 @@ MpegHeader MpegHeader::FromBytes(std::span<const std::uint8_t> b) {
 
 bool MpegHeader::IsAcceptable() const {
   const auto bitrate = BitrateIndex();
-  return HasSync() && Layer() == kLayer3 && bitrate != 0 && bitrate != 15 &&
-         SampleRateIndex() != 3;
+  return HasSync() && Layer() == kLayer3 && bitrate != 0 && bitrate != 15 && SampleRateIndex() != 3;
 }
 
 std::uint32_t MpegHeader::Bitrate() const {
@@ -47,7 +46,9 @@ std::uint32_t MpegHeader::FrameLength() const {
   return length + (IsPadded() ? 1 : 0);
 }
 
-std::uint32_t MpegHeader::MsPerFrame() const { return kMsPerFrame[SampleRateIndex()]; }
+std::uint32_t MpegHeader::MsPerFrame() const {
+  return kMsPerFrame[SampleRateIndex()];
+}
 
 std::uint32_t MpegHeader::InfoTagOffset() const {
   if (IsMpeg1()) return IsSingleChannel() ? 4 + 17 : 4 + 32;
@@ -55,7 +56,8 @@ std::uint32_t MpegHeader::InfoTagOffset() const {
 }
 
 MpegHeader MpegHeader::WithBitrateIndex(std::uint32_t index) const {
-  return MpegHeader((word_ & ~kBitrateIndex.mask) | ((index << kBitrateIndex.shift) & kBitrateIndex.mask));
+  return MpegHeader((word_ & ~kBitrateIndex.mask) |
+                    ((index << kBitrateIndex.shift) & kBitrateIndex.mask));
 }
 
 MpegHeader MpegHeader::WithPadding(bool padded) const {

@@ -11,7 +11,9 @@ constexpr std::uint16_t kFormatExtensible = 0xFFFE;
 // two bytes are the plain format tag (1 PCM, 3 IEEE float ...).
 constexpr std::size_t kSubFormatOffset = 24;
 
-bool IdIs(const std::uint8_t* at, const char* id) { return std::memcmp(at, id, 4) == 0; }
+bool IdIs(const std::uint8_t* at, const char* id) {
+  return std::memcmp(at, id, 4) == 0;
+}
 
 std::uint32_t Le32(const std::uint8_t* b) {
   return std::uint32_t{b[0]} | (std::uint32_t{b[1]} << 8) | (std::uint32_t{b[2]} << 16) |
@@ -24,7 +26,9 @@ std::uint16_t WaveHeader::Get16(std::size_t at) const {
   return static_cast<std::uint16_t>(bytes[at] | (bytes[at + 1] << 8));
 }
 
-std::uint32_t WaveHeader::Get32(std::size_t at) const { return Le32(bytes.data() + at); }
+std::uint32_t WaveHeader::Get32(std::size_t at) const {
+  return Le32(bytes.data() + at);
+}
 
 void WaveHeader::Put16(std::size_t at, std::uint16_t v) {
   bytes[at] = static_cast<std::uint8_t>(v);

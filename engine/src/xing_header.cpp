@@ -58,7 +58,8 @@ bool ParseXingHeader(std::span<const std::uint8_t> frame, XingInfo& info) {
   }
   if (found.flags & XingInfo::kTocFlag) {
     if (!take(XingInfo::kTocSize)) return false;
-    if (found.toc) std::memcpy(found.toc, frame.data() + at - XingInfo::kTocSize, XingInfo::kTocSize);
+    if (found.toc)
+      std::memcpy(found.toc, frame.data() + at - XingInfo::kTocSize, XingInfo::kTocSize);
   }
   if (found.flags & XingInfo::kScaleFlag) {
     if (!take(4)) return false;
@@ -95,7 +96,8 @@ std::vector<std::uint8_t> BuildInfoFrame(std::span<const std::uint8_t> sourceFra
   auto header = MpegHeader::FromBytes(sourceFrame);
   // The lowest MPEG-2 bitrates give frames too short for the fields; a valid frame needs the
   // length its header declares, so take the smallest bitrate that holds them.
-  for (std::uint32_t index = header.BitrateIndex(); header.FrameLength() < fieldsEnd && index < 14;) {
+  for (std::uint32_t index = header.BitrateIndex();
+       header.FrameLength() < fieldsEnd && index < 14;) {
     header = header.WithBitrateIndex(++index);
   }
   const std::uint32_t length = std::max(header.FrameLength(), fieldsEnd);

@@ -170,9 +170,10 @@ TEST(CutBySizeMp3Test, EachPieceReachesTheSizeWithWholeFrames) {
         }
         for (int f = 0; f < c.pieceFrames[k]; ++f, ++frame) {
           const auto& placed = stream.Placed()[frame];
-          ASSERT_TRUE(std::equal(piece.begin() + static_cast<std::ptrdiff_t>(at),
-                                 piece.begin() + static_cast<std::ptrdiff_t>(at + placed.length),
-                                 stream.Bytes().begin() + static_cast<std::ptrdiff_t>(placed.offset)))
+          ASSERT_TRUE(
+              std::equal(piece.begin() + static_cast<std::ptrdiff_t>(at),
+                         piece.begin() + static_cast<std::ptrdiff_t>(at + placed.length),
+                         stream.Bytes().begin() + static_cast<std::ptrdiff_t>(placed.offset)))
               << "piece " << k + 1 << " frame " << f;
           at += placed.length;
         }

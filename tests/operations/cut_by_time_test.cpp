@@ -217,7 +217,8 @@ TEST(CutByTimeMp3Test, FixedLengthSectionsTileTheStreamExactly) {
           // Frames [floor((start - 1) / 26), floor(end / 26)).
           const auto first = std::size_t(k * length) / 26;
           const auto last = k + 1 == pieces ? 400 : std::size_t((k + 1) * length) / 26;
-          EXPECT_EQ(frames.size(), std::min<std::size_t>(last, 400) - std::min<std::size_t>(first, 400))
+          EXPECT_EQ(frames.size(),
+                    std::min<std::size_t>(last, 400) - std::min<std::size_t>(first, 400))
               << "piece " << k << " length " << length;
           joined.insert(joined.end(), frames.begin(), frames.end());
         }
@@ -248,8 +249,8 @@ TEST(CutByTimeMp3Test, SectionsInAnyOrderGiveTheSamePieces) {
   expect("/o/d.mp3", 0, 100);
   expect("/o/e.mp3", 0, 0);
   expect("/o/f.mp3", 1000, 3000);
-  EXPECT_EQ(sink.events, (std::vector<std::string>{"Cut 16", "Cut 33", "Cut 50", "Cut 66",
-                                                   "Cut 83", "Cut 100", "StatusChange 3"}));
+  EXPECT_EQ(sink.events, (std::vector<std::string>{"Cut 16", "Cut 33", "Cut 50", "Cut 66", "Cut 83",
+                                                   "Cut 100", "StatusChange 3"}));
 }
 
 TEST(CutByTimeMp3Test, PieceBeyondTheEndHoldsOnlyTheInfoFrame) {

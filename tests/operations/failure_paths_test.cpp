@@ -29,7 +29,8 @@ void PutInputs(MemoryFileSystem& fs) {
   fixtures::XingFields fields;
   fields.frames = 300;
   fields.toc = fixtures::LinearToc();
-  fs.Put("/in/a.mp3", Mp3Builder().Id3v2(100).Xing(FrameSpec{}, fields).Frames(FrameSpec{}, 300).Bytes());
+  fs.Put("/in/a.mp3",
+         Mp3Builder().Id3v2(100).Xing(FrameSpec{}, fields).Frames(FrameSpec{}, 300).Bytes());
   fs.Put("/in/b.mp3", Mp3Builder().Frames(FrameSpec{}, 200).Bytes());
   fs.Put("/in/a.wav", fixtures::WaveBuilder(fixtures::WaveFormat{})
                           .Fmt()
@@ -46,21 +47,29 @@ TEST(FailurePathsTest, NoSuccessNoEventAfterTheFaultNoHalfOutputInputsUntouched)
   const Operation operations[] = {
       {"cut mp3 by time", false,
        [](ProgressSink* s, MemoryFileSystem& fs) {
-         return CutByTime("/in/a.mp3", "1;2000;/o/1.mp3|2001;4000;/o/2.mp3|4001;-1;/o/3.mp3", 3,
-                          s, fs);
+         return CutByTime("/in/a.mp3", "1;2000;/o/1.mp3|2001;4000;/o/2.mp3|4001;-1;/o/3.mp3", 3, s,
+                          fs);
        }},
       {"cut wave by time", false,
        [](ProgressSink* s, MemoryFileSystem& fs) {
          return CutByTime("/in/a.wav", "1;500;/o/1.wav|501;-1;/o/2.wav", 2, s, fs);
        }},
       {"cut mp3 by size", false,
-       [](ProgressSink* s, MemoryFileSystem& fs) { return CutBySize("/in/a.mp3", 40000, "/o", s, fs); }},
+       [](ProgressSink* s, MemoryFileSystem& fs) {
+         return CutBySize("/in/a.mp3", 40000, "/o", s, fs);
+       }},
       {"cut wave by size", false,
-       [](ProgressSink* s, MemoryFileSystem& fs) { return CutBySize("/in/a.wav", 150000, "/o", s, fs); }},
+       [](ProgressSink* s, MemoryFileSystem& fs) {
+         return CutBySize("/in/a.wav", 150000, "/o", s, fs);
+       }},
       {"join mp3", true,
-       [](ProgressSink* s, MemoryFileSystem& fs) { return Join("/o/j.mp3", "/in/a.mp3|/in/b.mp3", 2, s, fs); }},
+       [](ProgressSink* s, MemoryFileSystem& fs) {
+         return Join("/o/j.mp3", "/in/a.mp3|/in/b.mp3", 2, s, fs);
+       }},
       {"join wave", true,
-       [](ProgressSink* s, MemoryFileSystem& fs) { return Join("/o/j.wav", "/in/a.wav|/in/b.wav", 2, s, fs); }},
+       [](ProgressSink* s, MemoryFileSystem& fs) {
+         return Join("/o/j.wav", "/in/a.wav|/in/b.wav", 2, s, fs);
+       }},
   };
   MemoryFileSystem pristine;
   PutInputs(pristine);
@@ -82,8 +91,10 @@ TEST(FailurePathsTest, NoSuccessNoEventAfterTheFaultNoHalfOutputInputsUntouched)
         const auto where = std::string(op.name) + ", fault " + std::to_string(int(fault)) +
                            " at call " + std::to_string(n);
         EXPECT_EQ(fs.OpenOutputs(), 0) << where;
-        for (const auto& path : pristine.Paths()) EXPECT_EQ(fs.Get(path), pristine.Get(path)) << where;
-        const bool finished = !sink.events.empty() && sink.events.back().starts_with("StatusChange");
+        for (const auto& path : pristine.Paths())
+          EXPECT_EQ(fs.Get(path), pristine.Get(path)) << where;
+        const bool finished =
+            !sink.events.empty() && sink.events.back().starts_with("StatusChange");
         const auto outputs = fs.Paths().size() - pristine.Paths().size();
         if (result == ResultCode::Success) {
           // Only a run that made every call succeeds, and then it wrote what a clean run writes.

@@ -69,8 +69,8 @@ TEST(JoinTest, ChecksComeInOrder) {
       {"/a.mp3|/missing.mp3", 2, "/o.mp3", ResultCode::OpenFailed},
       {"/a.wav|/short.wav", 2, "/o.wav", ResultCode::WaveReadFailed},
       {"/a.wav|/slow.wav", 2, "/o.wav", ResultCode::WaveFormatsDiffer},
-      {"/a.wav|/b.wav", 2, "/b.wav", ResultCode::OpenFailed},   // writing over an input
-      {"/a.wav|/b.wav", 2, "/alias", ResultCode::OpenFailed},   // the same file by another name
+      {"/a.wav|/b.wav", 2, "/b.wav", ResultCode::OpenFailed},  // writing over an input
+      {"/a.wav|/b.wav", 2, "/alias", ResultCode::OpenFailed},  // the same file by another name
       {"/a.mp3|/b.mp3", 2, "/a.mp3", ResultCode::OpenFailed},
       {"/a.wav|/b.wav", 2, "/nope.wav", ResultCode::OpenFailed},  // output cannot be created
   };
@@ -140,8 +140,9 @@ TEST(JoinMp3Test, TagOfTheFirstInputThenOneInfoFrameThenEveryInputsFrames) {
       list += (i ? "|" : "") + name;
       for (std::size_t f = inputs[i].info ? 1 : 0; f < built.back().Placed().size(); ++f) {
         const auto& p = built.back().Placed()[f];
-        audio.insert(audio.end(), built.back().Bytes().begin() + static_cast<std::ptrdiff_t>(p.offset),
-                     built.back().Bytes().begin() + static_cast<std::ptrdiff_t>(p.offset + p.length));
+        audio.insert(
+            audio.end(), built.back().Bytes().begin() + static_cast<std::ptrdiff_t>(p.offset),
+            built.back().Bytes().begin() + static_cast<std::ptrdiff_t>(p.offset + p.length));
         ++frames;
       }
     }

@@ -1,9 +1,8 @@
 // Real encoder output on a real file system, judged by a real decoder.
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include "fixtures/byte_compare.h"
 #include "fixtures/mp3_decoder.h"
@@ -43,9 +42,9 @@ std::vector<std::uint8_t> AudioFrames(const std::vector<std::uint8_t>& file) {
 }
 
 TEST(RealMp3Test, FixedLengthPiecesDecodeCleanlyAndJoinBackToTheSource) {
-  for (const char* name : {"lame_cbr_info_tag.mp3", "lame_vbr_xing.mp3", "lame_mono.mp3",
-                           "lame_mpeg2_22khz.mp3", "lame_id3v2_picture.mp3",
-                           "lame_cbr_no_tag.mp3"}) {
+  for (const char* name :
+       {"lame_cbr_info_tag.mp3", "lame_vbr_xing.mp3", "lame_mono.mp3", "lame_mpeg2_22khz.mp3",
+        "lame_id3v2_picture.mp3", "lame_cbr_no_tag.mp3"}) {
     SCOPED_TRACE(name);
     TempDir dir;
     const auto source = RealFixture(name);
@@ -106,7 +105,8 @@ TEST(RealMp3Test, SizePiecesDecodeCleanly) {
 }
 
 TEST(RealWaveTest, PiecesHoldTheSourceRangesAndJoinBackToTheSourceData) {
-  for (const char* name : {"list_chunk.wav", "sox_24bit_extensible.wav", "sox_float_fmt18_fact.wav"}) {
+  for (const char* name :
+       {"list_chunk.wav", "sox_24bit_extensible.wav", "sox_float_fmt18_fact.wav"}) {
     SCOPED_TRACE(name);
     TempDir dir;
     const auto source = RealFixture(name);
@@ -122,8 +122,9 @@ TEST(RealWaveTest, PiecesHoldTheSourceRangesAndJoinBackToTheSourceData) {
     const auto& original = ReadFile(source);
     ASSERT_EQ(bytes.size(), 44 + header.DataSize());
     EXPECT_TRUE(fixtures::SameBytes(std::span(bytes).subspan(0, 44), header.bytes));
-    EXPECT_TRUE(fixtures::SameBytes(std::span(bytes).subspan(44),
-                                    std::span(original).subspan(header.dataOffset, header.DataSize())));
+    EXPECT_TRUE(
+        fixtures::SameBytes(std::span(bytes).subspan(44),
+                            std::span(original).subspan(header.dataOffset, header.DataSize())));
   }
 }
 
@@ -131,13 +132,17 @@ TEST(RealFileSystemTest, OutputsThatAreInputsOrNotFilesAreRefusedAndLeftAlone) {
   TempDir dir;
   const auto input = dir.File("in.wav");
   const auto samples = fixtures::MakeSamples(1 << 20);  // large enough for kernel-side copies
-  fixtures::WriteFile(input, fixtures::WaveBuilder(fixtures::WaveFormat{}).Fmt().Data(samples).Bytes());
+  fixtures::WriteFile(input,
+                      fixtures::WaveBuilder(fixtures::WaveFormat{}).Fmt().Data(samples).Bytes());
   const auto original = ReadFile(input);
   ASSERT_EQ(::link(input.c_str(), dir.File("hard.wav").c_str()), 0);
   ASSERT_EQ(::mkdir(dir.File("folder.wav").c_str(), 0755), 0);
   ASSERT_EQ(::mkfifo(dir.File("fifo.wav").c_str(), 0644), 0);
-  const std::string outputs[] = {input, dir.Path() + "/./in.wav", dir.File("hard.wav"),
-                                 dir.File("folder.wav"), dir.File("fifo.wav"),
+  const std::string outputs[] = {input,
+                                 dir.Path() + "/./in.wav",
+                                 dir.File("hard.wav"),
+                                 dir.File("folder.wav"),
+                                 dir.File("fifo.wav"),
                                  dir.File("missing/x.wav")};
   for (const auto& output : outputs) {
     EXPECT_EQ(Join(output, input + "|" + input, 2, nullptr), ResultCode::OpenFailed) << output;
@@ -156,8 +161,8 @@ TEST(RealFileSystemTest, OutputsThatAreInputsOrNotFilesAreRefusedAndLeftAlone) {
 TEST(RealFileSystemTest, FailureMidRunKeepsFinishedPiecesAndNoTemporaryFile) {
   TempDir dir;
   const auto input = RealFixture("lame_cbr_info_tag.mp3");
-  const auto list = "1;500;" + dir.File("1.mp3") + "|501;1000;" + dir.File("no/2.mp3") + "|1001;-1;" +
-                    dir.File("3.mp3");
+  const auto list = "1;500;" + dir.File("1.mp3") + "|501;1000;" + dir.File("no/2.mp3") +
+                    "|1001;-1;" + dir.File("3.mp3");
   EXPECT_EQ(CutByTime(input, list, 3, nullptr), ResultCode::OpenFailed);
   EXPECT_EQ(fixtures::ListFolder(dir.Path()), std::vector<std::string>{"1.mp3"});
 }

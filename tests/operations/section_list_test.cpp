@@ -14,7 +14,7 @@ TEST(SplitListTest, EntriesMustMatchTheCount) {
     int expected;  // entries, or -1 for a refusal
   };
   const Case cases[] = {
-      {"a|b|c", 3, 3}, {"a|b|c", 2, -1}, {"a|b", 3, -1}, {"", 1, 1},  {"", 0, -1},
+      {"a|b|c", 3, 3}, {"a|b|c", 2, -1}, {"a|b", 3, -1}, {"", 1, 1},   {"", 0, -1},
       {"a", -1, -1},   {"|", 2, 2},      {"a||b", 3, 3}, {"a|", 2, 2},
   };
   for (const auto& c : cases) {
@@ -31,17 +31,25 @@ TEST(SplitListTest, EntriesMustMatchTheCount) {
 
 TEST(ReadLongTest, ReadsLikeTheCLibrary) {
   const std::pair<const char*, std::int32_t> cases[] = {
-      {"1000", 1000},       {"  42", 42},         {"\t-1", -1},       {"+7", 7},
-      {"12abc", 12},        {"abc", 0},           {"", 0},            {"-", 0},
-      {"99999999999", INT_MAX}, {"-99999999999", INT_MIN}, {"2147483647", INT_MAX},
+      {"1000", 1000},
+      {"  42", 42},
+      {"\t-1", -1},
+      {"+7", 7},
+      {"12abc", 12},
+      {"abc", 0},
+      {"", 0},
+      {"-", 0},
+      {"99999999999", INT_MAX},
+      {"-99999999999", INT_MIN},
+      {"2147483647", INT_MAX},
       {"- 5", 0},
   };
   for (const auto& [text, value] : cases) EXPECT_EQ(ReadLong(text), value) << '"' << text << '"';
 }
 
 TEST(ParseSectionsTest, ThreeFieldsEachTextAfterAThirdSeparatorIgnored) {
-  const auto sections = ParseSections({"1;1000;/out/a_001.mp3", "1001;-1;/out/b.mp3;junk",
-                                       " 5 ;x;/p;q;r"});
+  const auto sections =
+      ParseSections({"1;1000;/out/a_001.mp3", "1001;-1;/out/b.mp3;junk", " 5 ;x;/p;q;r"});
   ASSERT_TRUE(sections);
   ASSERT_EQ(sections->size(), 3u);
   EXPECT_EQ((*sections)[0].start, 1);
