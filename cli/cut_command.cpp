@@ -1,0 +1,387 @@
+// tandrel cut: time cuts (fixed length, equal parts, cut points, sections, CUE tracks) and size
+// cuts of one source or a batch of them.
+//
+// Everything that can be checked is checked for the whole batch before the first piece is
+// written: the way of cutting, the names, the play times, and that no two pieces share a file.
+
+#include <algorithm>
+#include <charconv>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <limits>
+#include <map>
+#include <optional>
+#include <set>
+#include <sstream>
+
+#include "cli/byte_size.h"
+#include "cli/commands.h"
+#include "cli/cue_sheet.h"
+#include "cli/duration.h"
+#include "cli/operation_report.h"
+#include "cli/piece_name.h"
+#include "cli/progress_bar.h"
+#include "cli/section_plan.h"
+#include "cli/usage_error.h"
+#include "tandrel/media_info.h"
+#include "tandrel/result_messages.h"
+#include "tandrel/tandrel_ctrl.h"
+
+namespace tandrel::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kOpenFailed = 1;
+constexpr int kInvalidParameter = 7;
+// CutByTime counts its sections in 16 bits; longer plans go in several calls.
+constexpr std::size_t kMaxSectionsPerCall = std::numeric_limits<std::int16_t>::max();
+
+enum class Way { Every, Parts, At, Sections, Cue, Size };
+
+// The way of cutting, read from the command line.
+struct CutWay {
+  Way way = Way::Every;
+  std::int32_t length = 0;           // --every
+  std::int32_t parts = 0;            // --parts
+  std::vector<std::int32_t> points;  // --at
+  std::vector<TimeSpan> spans;       // --section
+  std::int32_t pieceSize = 0;        // --size
+  std::string cuePath;               // --cue
+  CueSheet sheet;                    // --cue
+};
+
+// One source and what becomes of it.
+struct SourcePlan {
+  std::string source;
+  int code = 0;  // not 0: the source cannot be cut, for this reason
+  std::string reason;
+  std::vector<TimeSection> sections;  // time cuts
+  std::vector<std::string> paths;     // time cuts: one per section
+  std::string savePath;               // size cuts
+};
+
+CutWay ReadWay(const CutOptions& o) {
+  const int given = o.every.has_value() + o.parts.has_value() + o.at.has_value() +
+                    !o.sections.empty() + o.cue.has_value() + o.size.has_value();
+  if (given != 1) {
+    throw UsageError("cut: give exactly one of --every, --parts, --at, --section, --cue, --size");
+  }
+  CutWay w;
+  if (o.every) {
+    w.way = Way::Every;
+    const auto ms = ParseDuration(*o.every);
+    if (!ms) {
+      throw UsageError("--every: '" + *o.every + "' is not a duration (" +
+                       std::string(kDurationForms) + ")");
+    }
+    if (*ms == 0) throw UsageError("--every: the pieces must be longer than 0 ms");
+    w.length = *ms;
+  } else if (o.parts) {
+    w.way = Way::Parts;
+    const auto* end = o.parts->data() + o.parts->size();
+    const auto [last, error] = std::from_chars(o.parts->data(), end, w.parts);
+    if (error != std::errc{} || last != end || w.parts < 1) {
+      throw UsageError("--parts: '" + *o.parts + "' is not a count of pieces from 1");
+    }
+  } else if (o.at) {
+    w.way = Way::At;
+    try {
+      w.points = ParseCutPoints(*o.at);
+    } catch (const UsageError& e) {
+      throw UsageError(std::string("--at: ") + e.what());
+    }
+  } else if (!o.sections.empty()) {
+    w.way = Way::Sections;
+    for (const auto& text : o.sections) {
+      try {
+        w.spans.push_back(ParseTimeSpan(text));
+      } catch (const UsageError& e) {
+        throw UsageError(std::string("--section: ") + e.what());
+      }
+    }
+  } else if (o.size) {
+    w.way = Way::Size;
+    const auto size = ParseByteSize(*o.size);
+    if (!size || *size == 0) {
+      throw UsageError("--size: '" + *o.size + "' is not a size from 1 byte (" +
+                       std::string(kByteSizeForms) + ")");
+    }
+    if (*size > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) {
+      throw UsageError("--size: " + *o.size +
+                       " is more than the 2147483647 bytes a piece may hold");
+    }
+    w.pieceSize = static_cast<std::int32_t>(*size);
+  } else {
+    w.way = Way::Cue;
+    w.cuePath = *o.cue;
+  }
+  return w;
+}
+
+std::string FolderOf(const std::string& path) {
+  return fs::path(path).parent_path().string();
+}
+
+// The output folder of a source: --out, or the source's own folder (empty for a bare name: the
+// current folder).
+std::string OutputFolder(const CutOptions& o, const std::string& source) {
+  std::string folder = o.outDir ? *o.outDir : FolderOf(source);
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  return folder;
+}
+
+PieceFields FieldsOf(const std::string& source) {
+  const fs::path path(source);
+  auto ext = path.extension().string();
+  if (!ext.empty()) ext.erase(0, 1);
+  return {path.stem().string(), ext, 0, {}};
+}
+
+std::string Lower(std::string text) {
+  for (auto& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+// The play time of a source, or the code that keeps it from being cut. GetPlayTime gives its
+// failure codes 1, 3 and 5 in the same value as a time; only then is the file asked again.
+std::pair<int, std::int32_t> PlayTimeOf(CTandrelCtrl& control, const std::string& source) {
+  const auto ms = control.GetPlayTime(source);
+  if (ms == 1 || ms == 3 || ms == 5) {
+    TandrelMediaInfo media;
+    if (const int code = Tandrel_ReadMediaInfo(source.c_str(), &media); code != 0) return {code, 0};
+  }
+  return {0, ms};
+}
+
+// The sections of a time cut of `source`, or the code and reason that stop it.
+void PlanSections(CTandrelCtrl& control, const CutWay& w, const CueFile* cueFile,
+                  SourcePlan& plan) {
+  switch (w.way) {
+    case Way::Sections:
+      plan.sections = SpanSections(w.spans);
+      return;
+    case Way::Cue:
+      plan.sections = TrackSections(*cueFile);
+      for (auto& s : plan.sections) {
+        s.title = FileNameSafe(s.title);
+        if (s.title.empty())
+          s.title = "Track " + std::string(s.number < 10 ? "0" : "") + std::to_string(s.number);
+      }
+      return;
+    default:
+      break;
+  }
+  const auto played = PlayTimeOf(control, plan.source);
+  const std::int32_t playTime = played.second;
+  if (played.first != 0) {
+    plan.code = played.first;
+    return;
+  }
+  const auto tooShort = [&](const std::string& why) {
+    plan.code = kInvalidParameter;
+    plan.reason = why + " (play time " + FormatClock(playTime) + ")";
+  };
+  if (w.way == Way::Every) {
+    plan.sections = FixedLengthSections(playTime, w.length);
+    if (plan.sections.empty()) tooShort("nothing to cut");
+  } else if (w.way == Way::Parts) {
+    plan.sections = EqualSections(playTime, w.parts);
+    if (plan.sections.empty()) tooShort("too short for " + std::to_string(w.parts) + " pieces");
+  } else {
+    if (w.points.back() >= playTime) {
+      tooShort("cut point " + FormatClock(w.points.back()) + " is not before the end");
+      return;
+    }
+    plan.sections = CutPointSections(w.points);
+  }
+}
+
+// Output paths for the sections of a plan.
+void NamePieces(const CutOptions& o, const NameTemplate& name, SourcePlan& plan) {
+  const auto folder = fs::path(OutputFolder(o, plan.source));
+  auto fields = FieldsOf(plan.source);
+  for (const auto& section : plan.sections) {
+    fields.number = section.number;
+    fields.title = section.title;
+    const auto path = (folder / name.Expand(fields)).string();
+    if (path.find_first_of("|;") != std::string::npos) {
+      throw UsageError("the piece " + path +
+                       " would hold '|' or ';', which a section list cannot carry");
+    }
+    plan.paths.push_back(path);
+  }
+}
+
+// No two pieces of the batch may land in one file.
+void CheckDistinct(const std::vector<SourcePlan>& plans) {
+  std::map<std::string, std::string> seen;  // normalised path -> as first written
+  for (const auto& plan : plans) {
+    for (const auto& path : plan.paths) {
+      const auto key = fs::absolute(path).lexically_normal().string();
+      const auto [at, inserted] = seen.emplace(key, path);
+      if (!inserted) {
+        throw UsageError("two pieces would be written to " + path +
+                         " (give --name a {n} or a {base})");
+      }
+    }
+  }
+}
+
+bool MakeFolders(const SourcePlan& plan) {
+  std::set<fs::path> folders;
+  for (const auto& path : plan.paths) folders.insert(fs::path(path).parent_path());
+  if (!plan.savePath.empty()) folders.insert(plan.savePath);
+  for (const auto& folder : folders) {
+    std::error_code error;
+    if (!folder.empty()) fs::create_directories(folder, error);
+    if (error) return false;
+  }
+  return true;
+}
+
+int CutByTime(CTandrelCtrl& control, const SourcePlan& plan, ProgressBar& bar) {
+  const auto label = fs::path(plan.source).filename().string();
+  const std::size_t total = plan.sections.size();
+  std::size_t done = 0;
+  EventLink link(control, [&](int dispid, std::int16_t) {
+    if (dispid != CTandrelCtrl::kEventCut) return;
+    ++done;
+    bar.Show(label, static_cast<int>(done * 100 / total));
+  });
+  bar.Show(label, 0);
+  for (std::size_t from = 0; from < total; from += kMaxSectionsPerCall) {
+    const auto count = std::min(kMaxSectionsPerCall, total - from);
+    const auto list = SectionList(std::span(plan.sections).subspan(from, count),
+                                  std::span(plan.paths).subspan(from, count));
+    const int code = control.CutByTime(plan.source, list, static_cast<std::int16_t>(count));
+    if (code != 0) return code;
+  }
+  return 0;
+}
+
+// Size cuts: the engine names piece k savePath/base_k.mp3 or .wav; each Cut event is one piece.
+int CutBySize(CTandrelCtrl& control, const CutWay& w, SourcePlan& plan, ProgressBar& bar) {
+  const auto label = fs::path(plan.source).filename().string();
+  const auto fields = FieldsOf(plan.source);
+  int pieces = 0;
+  EventLink link(control, [&](int dispid, std::int16_t percent) {
+    if (dispid != CTandrelCtrl::kEventCut) return;
+    ++pieces;
+    bar.Show(label, percent);
+  });
+  bar.Show(label, 0);
+  const int code = control.CutBySize(plan.source, w.pieceSize, plan.savePath);
+  const auto folder = fs::path(plan.savePath == "." ? "" : plan.savePath);
+  for (int k = 1; k <= pieces; ++k) {
+    const auto piece = fields.base + "_" + std::to_string(k) + "." + Lower(fields.ext);
+    plan.paths.push_back((folder / piece).string());
+  }
+  return code;
+}
+
+std::optional<std::string> ReadTextFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  if (!in || !(text << in.rdbuf())) return std::nullopt;
+  return text.str();
+}
+
+}  // namespace
+
+int RunCut(const CutOptions& o) {
+  auto w = ReadWay(o);
+  if (w.way == Way::Size && o.name) {
+    throw UsageError(
+        "--name does not go with --size: size pieces are named base_1.ext, base_2.ext ...");
+  }
+  const auto name = [&] {
+    try {
+      return NameTemplate(
+          o.name ? *o.name
+                 : (w.way == Way::Cue ? NameTemplate::kTracks : NameTemplate::kTimePieces));
+    } catch (const UsageError& e) {
+      throw UsageError(std::string("--name: ") + e.what());
+    }
+  }();
+  if (name.UsesTitle() && w.way != Way::Cue) throw UsageError("--name: {title} needs --cue");
+
+  // Sources, and with a CUE sheet the tracks of each.
+  std::vector<std::pair<std::string, const CueFile*>> sources;
+  if (w.way == Way::Cue) {
+    const auto text = ReadTextFile(w.cuePath);
+    if (!text) {
+      ReportError(w.cuePath, SplitResultMessage(kOpenFailed));
+      return kOpenFailed;
+    }
+    try {
+      w.sheet = ParseCueSheet(*text);
+    } catch (const UsageError& e) {
+      throw UsageError("--cue: " + w.cuePath + ": " + e.what());
+    }
+    if (o.sources.empty()) {
+      const auto folder = fs::path(FolderOf(w.cuePath));
+      for (const auto& file : w.sheet.files)
+        sources.emplace_back((folder / file.name).string(), &file);
+    } else if (w.sheet.files.size() != 1) {
+      throw UsageError("--cue: the sheet lists " + std::to_string(w.sheet.files.size()) +
+                       " files; leave SOURCE out to cut each of them");
+    } else {
+      for (const auto& s : o.sources) sources.emplace_back(s, &w.sheet.files.front());
+    }
+  } else {
+    for (const auto& s : o.sources) sources.emplace_back(s, nullptr);
+  }
+  if (sources.empty()) throw UsageError("cut: no SOURCE given");
+
+  CTandrelCtrl control;
+  std::vector<SourcePlan> plans;
+  std::set<std::string> sizeNames;
+  for (const auto& [source, cueFile] : sources) {
+    SourcePlan plan;
+    plan.source = source;
+    if (w.way == Way::Size) {
+      // The engine puts a separator after the folder, so the current folder must be named.
+      plan.savePath = OutputFolder(o, source);
+      if (plan.savePath.empty()) plan.savePath = ".";
+      const auto fields = FieldsOf(source);
+      const auto key = fs::absolute(plan.savePath).lexically_normal().string() + "/" + fields.base +
+                       "." + Lower(fields.ext);
+      if (!sizeNames.insert(key).second) {
+        throw UsageError("two sources would both be cut into " + plan.savePath + "/" + fields.base +
+                         "_1." + Lower(fields.ext) + " ...");
+      }
+    } else {
+      PlanSections(control, w, cueFile, plan);
+      if (plan.code == 0) NamePieces(o, name, plan);
+    }
+    plans.push_back(std::move(plan));
+  }
+  CheckDistinct(plans);
+
+  int status = 0;
+  ProgressBar bar(o.quiet);
+  for (auto& plan : plans) {
+    int code = plan.code;
+    if (code == 0 && !MakeFolders(plan)) code = kOpenFailed;
+    if (code == 0) {
+      code = w.way == Way::Size ? CutBySize(control, w, plan, bar) : CutByTime(control, plan, bar);
+    }
+    bar.Clear();
+    if (code == 0) {
+      for (const auto& path : plan.paths) std::cout << path << '\n';
+      std::cout.flush();
+    }
+    const char* message = SplitResultMessage(code);
+    if (code != 0 && !plan.reason.empty()) {
+      ReportError(plan.source, std::string(message) + ": " + plan.reason);
+    } else {
+      ReportOutcome(plan.source, code, message, o.quiet);
+    }
+    if (status == 0) status = code;
+  }
+  return status;
+}
+
+}  // namespace tandrel::cli

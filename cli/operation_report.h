@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+#include <utility>
+
+#include "tandrel/tandrel_ctrl.h"
+
+namespace tandrel::cli {
+
+// How an operation on `subject` ended, with the programs' message for the code: a failure always,
+// as "tandrel: subject: message" on stderr; a success as "subject: message" unless quiet.
+void ReportOutcome(std::string_view subject, int code, const char* message, bool quiet);
+
+// "tandrel: subject: reason" on stderr.
+void ReportError(std::string_view subject, std::string_view reason);
+
+// Keeps a sink connected to the control's events for the life of the object.
+class EventLink {
+ public:
+  EventLink(CTandrelCtrl& control, CTandrelCtrl::EventSink sink)
+      : control_(control), cookie_(control.Advise(std::move(sink))) {}
+  ~EventLink() { control_.Unadvise(cookie_); }
+  EventLink(const EventLink&) = delete;
+  EventLink& operator=(const EventLink&) = delete;
+
+ private:
+  CTandrelCtrl& control_;
+  std::uint32_t cookie_;
+};
+
+}  // namespace tandrel::cli
