@@ -5,6 +5,7 @@
 #include "fixtures/mpeg_builder.h"
 #include "fixtures/wave_builder.h"
 #include "memory_file_system.h"
+#include "output_bytes.h"
 #include "tandrel/mpeg_header.h"
 #include "tandrel/operations.h"
 #include "tandrel/path_name.h"
@@ -19,12 +20,11 @@ using fixtures::WaveBuilder;
 using fixtures::WaveFormat;
 using testing::MemoryFileSystem;
 using testing::RecordingSink;
+using testing::Le32;
+using testing::Slice;
+using testing::SplitFrames;
 
 const std::string kSep(1, kPathSeparator);
-
-std::uint32_t Le32(const std::vector<std::uint8_t>& b, std::size_t at) {
-  return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (std::uint32_t(b[at + 3]) << 24);
-}
 
 TEST(CutBySizeWaveTest, WholeBlocksPerPieceAndTheRestInTheLast) {
   struct Case {

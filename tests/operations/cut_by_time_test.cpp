@@ -7,6 +7,7 @@
 #include "fixtures/mpeg_builder.h"
 #include "fixtures/wave_builder.h"
 #include "memory_file_system.h"
+#include "output_bytes.h"
 #include "tandrel/mpeg_header.h"
 #include "tandrel/operations.h"
 #include "tandrel/xing_header.h"
@@ -20,16 +21,9 @@ using fixtures::WaveBuilder;
 using fixtures::WaveFormat;
 using testing::MemoryFileSystem;
 using testing::RecordingSink;
-
-std::vector<std::uint8_t> Slice(const std::vector<std::uint8_t>& bytes, std::uint64_t from,
-                                std::uint64_t to) {
-  return {bytes.begin() + static_cast<std::ptrdiff_t>(from),
-          bytes.begin() + static_cast<std::ptrdiff_t>(to)};
-}
-
-std::uint32_t Le32(const std::vector<std::uint8_t>& b, std::size_t at) {
-  return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (std::uint32_t(b[at + 3]) << 24);
-}
+using testing::Le32;
+using testing::Slice;
+using testing::SplitFrames;
 
 // 44100 Hz, 16-bit stereo: 176 400 bytes a second, blocks of 4.
 std::vector<std::uint8_t> CdWave(std::size_t dataBytes, bool list = false) {
@@ -140,22 +134,6 @@ std::vector<std::vector<std::uint8_t>> FramesOf(const Mp3Builder& b, std::size_t
   for (std::size_t i = first; i < b.Placed().size(); ++i) {
     const auto& f = b.Placed()[i];
     frames.push_back(Slice(b.Bytes(), f.offset, f.offset + f.length));
-  }
-  return frames;
-}
-
-// Splits a piece into frames by the lengths its headers declare.
-std::vector<std::vector<std::uint8_t>> SplitFrames(const std::vector<std::uint8_t>& piece) {
-  std::vector<std::vector<std::uint8_t>> frames;
-  for (std::size_t at = 0; at < piece.size();) {
-    const auto header = MpegHeader::FromBytes(std::span(piece).subspan(at));
-    const auto length = header.FrameLength();
-    if (length == 0 || at + length > piece.size()) {
-      ADD_FAILURE() << "no frame at offset " << at;
-      break;
-    }
-    frames.push_back(Slice(piece, at, at + length));
-    at += length;
   }
   return frames;
 }

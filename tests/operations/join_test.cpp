@@ -6,6 +6,7 @@
 #include "fixtures/mpeg_builder.h"
 #include "fixtures/wave_builder.h"
 #include "memory_file_system.h"
+#include "output_bytes.h"
 #include "tandrel/mpeg_header.h"
 #include "tandrel/operations.h"
 #include "tandrel/xing_header.h"
@@ -19,10 +20,9 @@ using fixtures::WaveBuilder;
 using fixtures::WaveFormat;
 using testing::MemoryFileSystem;
 using testing::RecordingSink;
-
-std::uint32_t Le32(const std::vector<std::uint8_t>& b, std::size_t at) {
-  return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (std::uint32_t(b[at + 3]) << 24);
-}
+using testing::Le32;
+using testing::Slice;
+using testing::SplitFrames;
 
 std::vector<std::uint8_t> Wave(std::size_t bytes, std::uint32_t seed, WaveFormat format = {}) {
   return WaveBuilder(format).Fmt().Data(fixtures::MakeSamples(bytes, seed)).Bytes();
