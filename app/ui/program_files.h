@@ -12,7 +12,8 @@ inline constexpr char16_t kHelpFileName[] = u"trevasso.chm";
 // relative address is taken from the program's folder, an address with a scheme as it is.
 inline constexpr char16_t kProductWebAddress[] = u"help/index.html";
 
-// `name` in the folder that holds the running program.
+// `name` in the folder that holds the running program; when that folder has no such file but the
+// installed program's data folder (share/trevasso beside bin) has, the path there.
 QString ProgramFilePath(const QString& name);
 
 // kProductWebAddress made absolute.
