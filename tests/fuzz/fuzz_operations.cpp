@@ -18,8 +18,9 @@ namespace {
 using tandrel::ResultCode;
 
 void CheckMp3(const std::vector<std::uint8_t>& bytes) {
-  // A join keeps the first input's leading tag.
-  std::size_t at = static_cast<std::size_t>(tandrel::Id3v2TagSize(bytes));
+  // A join keeps the first input's leading tags.
+  tandrel::MemorySource source(bytes);
+  std::size_t at = static_cast<std::size_t>(tandrel::FindAudioStart(source));
   while (at < bytes.size()) {
     FUZZ_CHECK(bytes.size() - at >= 4);
     const auto length = tandrel::MpegHeader::FromBytes(std::span(bytes).subspan(at)).FrameLength();
