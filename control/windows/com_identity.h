@@ -9,8 +9,11 @@
 namespace tandrel::com {
 
 constexpr GUID ToGuid(const Guid& g) {
-  return GUID{g.data1, g.data2, g.data3, {g.data4[0], g.data4[1], g.data4[2], g.data4[3],
-                                          g.data4[4], g.data4[5], g.data4[6], g.data4[7]}};
+  return GUID{g.data1,
+              g.data2,
+              g.data3,
+              {g.data4[0], g.data4[1], g.data4[2], g.data4[3], g.data4[4], g.data4[5], g.data4[6],
+               g.data4[7]}};
 }
 
 inline constexpr GUID kLibId = ToGuid(identity::kLibId);

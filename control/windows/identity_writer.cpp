@@ -59,8 +59,8 @@ std::string TypeLibrarySource() {
       << "import \"oaidl.idl\";\n\n";
   idl << "[\n  uuid(" << Bare(id::kLibIdText) << "),\n  version(" << id::kTypeLibMajor << "."
       << id::kTypeLibMinor << "),\n  lcid(" << Hex(id::kTypeLibLocale, 4) << "),\n  helpstring("
-      << Quoted(id::kTypeLibHelpString) << "),\n  helpfile(" << Quoted(id::kTypeLibHelpFile)
-      << ")" << ((id::kLibFlagControl != 0) ? ",\n  control" : "") << "\n]\n";
+      << Quoted(id::kTypeLibHelpString) << "),\n  helpfile(" << Quoted(id::kTypeLibHelpFile) << ")"
+      << ((id::kLibFlagControl != 0) ? ",\n  control" : "") << "\n]\n";
   idl << "library " << id::kTypeLibName << "\n{\n  importlib(" << Quoted(id::kTypeLibImport)
       << ");\n\n";
 
@@ -119,9 +119,8 @@ std::string ResourceScript(const std::string& folder) {
   const auto& t = id::kPropPageTextRect;
   rc << id::kPropPageDialogResource << " DIALOG 0, 0, " << id::kPropPageDialogWidth << ", "
      << id::kPropPageDialogHeight << "\nSTYLE 0x40000000\nFONT " << id::kPropPageDialogFontPoints
-     << ", " << Quoted(id::kPropPageDialogFont) << "\nBEGIN\n  LTEXT "
-     << Quoted(id::kPropPageText) << ", -1, " << t.x << ", " << t.y << ", " << t.width << ", "
-     << t.height << "\nEND\n\n";
+     << ", " << Quoted(id::kPropPageDialogFont) << "\nBEGIN\n  LTEXT " << Quoted(id::kPropPageText)
+     << ", -1, " << t.x << ", " << t.y << ", " << t.width << ", " << t.height << "\nEND\n\n";
 
   // File flags none; FILEOS VOS_NT_WINDOWS32; FILETYPE VFT_DLL.
   rc << "1 VERSIONINFO\nFILEVERSION " << v[0] << "," << v[1] << "," << v[2] << "," << v[3]
@@ -172,7 +171,8 @@ std::vector<std::uint8_t> ToolboxBitmap() {
   std::array<std::array<std::uint8_t, kWidth>, kHeight> pixels{};
   for (int y = 0; y < kHeight; ++y) {
     for (int x = 0; x < kWidth; ++x) {
-      std::uint8_t colour = (x == 0 || y == 0 || x == kWidth - 1 || y == kHeight - 1) ? kGrey : kWhite;
+      std::uint8_t colour =
+          (x == 0 || y == 0 || x == kWidth - 1 || y == kHeight - 1) ? kGrey : kWhite;
       const bool edge = inside(x, y) && (!inside(x - 1, y) || !inside(x + 1, y) ||
                                          !inside(x, y - 1) || !inside(x, y + 1));
       if (edge) colour = kBlack;

@@ -1,0 +1,154 @@
+#!/usr/bin/env bash
+# The Windows stage: cross-builds the control module Tandrel.ocx and its test client for x64
+# Windows with mingw-w64, then, in a fresh temporary Wine prefix under one virtual X display,
+# registers the module with regsvr32, runs the client against it, unregisters it, checks that
+# everything is gone, and registers it again to check that the entries come back the same.
+# Installs through apt whatever of its tools is missing. Prints "N passed, N failed" last and
+# exits non-zero on any failure.
+#
+#   TANDREL_WIN_BUILD   build folder (default build/win64)
+#   TANDREL_WIN_I686=0  skip the 32-bit module (built by default into build/win32, never run: 32-bit
+#                       Windows programs cannot run on these machines' 64-bit-only Wine)
+set -euo pipefail
+
+cd "$(dirname "$0")/.."
+readonly root="$PWD"
+readonly build="${TANDREL_WIN_BUILD:-build/win64}"
+readonly jobs=2
+
+# --- Inside the virtual display: everything that needs Wine ---------------------------------------
+
+passed=0
+failed=0
+
+note() { printf '== %s\n' "$*"; }
+
+# A step that passes or fails as a whole.
+step() {
+  local name="$1"
+  shift
+  if "$@"; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    printf 'FAIL %s (exit %s)\n' "$name" "$?"
+  fi
+}
+
+# Runs the client and adds its counts; a run that ends without its count line fails once.
+client() {
+  local log
+  log="$(mktemp)"
+  set +e
+  timeout 600 wine 'C:\tandrel\tandrel_windows_client.exe' "$@" 2>&1 | tr -d '\r' | tee "$log"
+  set -e
+  local line
+  line="$(grep -E '^[0-9]+ passed, [0-9]+ failed$' "$log" | tail -n 1 || true)"
+  rm -f "$log"
+  if [ -z "$line" ]; then
+    failed=$((failed + 1))
+    printf 'FAIL the client (%s) stopped before its count\n' "$1"
+    return
+  fi
+  passed=$((passed + $(echo "$line" | cut -d' ' -f1)))
+  failed=$((failed + $(echo "$line" | cut -d' ' -f3)))
+}
+
+inside_display() {
+  local ocx='C:\tandrel\Tandrel.ocx' snapshot='C:\tandrel\first-registration.txt'
+  local start=$SECONDS
+  note "wine: new prefix"
+  wineboot --init >/dev/null 2>&1
+  note "wine: prefix ready in $((SECONDS - start)) s"
+  mkdir -p "$WINEPREFIX/drive_c/tandrel"
+  cp "$build/Tandrel.ocx" "$build/tests/tandrel_windows_client.exe" "$WINEPREFIX/drive_c/tandrel/"
+  local fixtures
+  fixtures="$(winepath -w "$root/tests/fixtures/real" 2>/dev/null)"
+
+  note "regsvr32 /s"
+  step "regsvr32 /s" wine regsvr32 /s "$ocx"
+  client registered "$ocx" "$fixtures" "$snapshot"
+
+  note "regsvr32 /u /s"
+  step "regsvr32 /u /s" wine regsvr32 /u /s "$ocx"
+  client unregistered "$ocx"
+
+  note "registered again"
+  step "regsvr32 /s again" wine regsvr32 /s "$ocx"
+  step "regsvr32 /s a third time" wine regsvr32 /s "$ocx"
+  client same-registration "$snapshot"
+  step "regsvr32 /u /s again" wine regsvr32 /u /s "$ocx"
+  client unregistered "$ocx"
+
+  if [ "${TANDREL_WIN_I686:-1}" = 1 ]; then
+    note "the 32-bit module's file (it cannot be loaded here)"
+    mkdir -p "$WINEPREFIX/drive_c/tandrel/x86"
+    cp build/win32/Tandrel.ocx "$WINEPREFIX/drive_c/tandrel/x86/"
+    client x86-module 'C:\tandrel\x86\Tandrel.ocx'
+  fi
+
+  wineserver -w
+  note "wine steps took $((SECONDS - start)) s"
+  echo "$passed $failed" >"$TANDREL_STAGE_COUNTS"
+}
+
+if [ "${1:-}" = "--inside-display" ]; then
+  inside_display
+  exit
+fi
+
+# --- Tools ----------------------------------------------------------------------------------------
+
+install_missing() {
+  local wanted=(cmake ninja-build g++ g++-mingw-w64-x86-64 wine wine64 wine64-tools xvfb xauth)
+  if [ "${TANDREL_WIN_I686:-1}" = 1 ]; then
+    wanted+=(g++-mingw-w64-i686)
+  fi
+  local missing=() package
+  for package in "${wanted[@]}"; do
+    dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")
+  done
+  [ "${#missing[@]}" -eq 0 ] && return
+  note "installing ${missing[*]}"
+  local sudo=()
+  [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+  "${sudo[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
+    "${missing[@]}" >/dev/null
+}
+
+build_for() {
+  local toolchain="$1" folder="$2" tests="$3"
+  cmake -S control/windows -B "$folder" -G Ninja --toolchain "$root/cmake/$toolchain" \
+    -DCMAKE_BUILD_TYPE=Release -DTANDREL_BUILD_TESTS="$tests" >/dev/null
+  cmake --build "$folder" -j "$jobs"
+}
+
+started=$SECONDS
+install_missing
+note "tools ready after $((SECONDS - started)) s"
+note "cross-build x64 in $build"
+build_for mingw-w64-x86_64.cmake "$build" ON
+if [ "${TANDREL_WIN_I686:-1}" = 1 ]; then
+  note "cross-build x86 in build/win32 (built only)"
+  build_for mingw-w64-i686.cmake build/win32 OFF
+fi
+note "builds done after $((SECONDS - started)) s"
+
+prefix="$(mktemp -d "${TMPDIR:-/tmp}/tandrel-wine.XXXXXX")"
+counts="$(mktemp)"
+cleanup() {
+  WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true
+  rm -rf "$prefix" "$counts"
+}
+trap cleanup EXIT
+
+export WINEPREFIX="$prefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# A UTF-8 locale every system has: Wine names files in it, and its ANSI code page is then 1252.
+export LANG=C.UTF-8 TANDREL_STAGE_COUNTS="$counts"
+unset LC_ALL LANGUAGE DISPLAY
+xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" --inside-display || true
+note "Windows stage took $((SECONDS - started)) s"
+read -r passed failed <"$counts" || { passed=0; failed=1; }
+printf '%d passed, %d failed\n' "$passed" "$failed"
+[ "$failed" -eq 0 ]
