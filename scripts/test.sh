@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the whole suite under the default preset, the same suite under
 # AddressSanitizer and UndefinedBehaviorSanitizer, then a short libFuzzer run of every fuzz
-# target. Stops with a non-zero status at the first failure.
+# target, and the Windows stage (the control module cross-built and tested under Wine). Stops
+# with a non-zero status at the first failure.
 #
 #   TANDREL_FUZZ_SECONDS  seconds per fuzz target (default 10)
 set -euo pipefail
@@ -61,9 +62,18 @@ run_fuzz() {
   fi
 }
 
+run_windows() {
+  echo "== windows: cross-build, then test the control module under Wine"
+  local log=build/windows-stage.log
+  mkdir -p build
+  scripts/windows-stage.sh 2>&1 | tee "$log"
+  summary+=("windows: $(grep -E '^[0-9]+ passed, [0-9]+ failed$' "$log" | tail -n 1)")
+}
+
 run_suite default
 run_suite asan
 run_fuzz
+run_windows
 
 echo "== summary"
 printf '%s\n' "${summary[@]}"
