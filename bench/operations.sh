@@ -9,7 +9,7 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-$root/build/default}
+build=$(cd "${1:-$root/build/default}" && pwd)
 driver=$build/bench/bench_operation
 corpus=${TANDREL_BENCH_DIR:-/tmp/tandrel-bench}
 runs=${RUNS:-5}

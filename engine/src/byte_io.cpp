@@ -44,6 +44,7 @@ ByteReader::ByteReader(ByteSource& source)
 bool ByteReader::Fill(std::size_t need) {
   // Already buffered?
   if (pos_ >= bufferStart_ && pos_ - bufferStart_ + need <= bufferLen_) return true;
+  if (hook_) hook_(hookContext_);
   bufferStart_ = pos_;
   bufferLen_ = source_.ReadAt(pos_, {buffer_.data(), buffer_.size()});
   if (bufferLen_ < buffer_.size() && pos_ < size_ && size_ - pos_ > bufferLen_) failed_ = true;

@@ -70,7 +70,7 @@ ResultCode CutMp3(ByteSource& source, std::int32_t fileSize, const std::string& 
     if (!out) return ResultCode::OpenFailed;
     if (layout.hasInfo && !out->Write(BuildInfoFrame(layout.infoFrame, layout.info, 0, 0)))
       return ResultCode::OpenFailed;
-    FrameCopier copier(source, *out);
+    FrameCopier copier(reader, source, *out);
     std::uint64_t frames = 0;
     std::uint64_t bytes = 0;
     // The frame that reaches or passes the size is included.

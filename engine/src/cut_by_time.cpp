@@ -89,7 +89,7 @@ ResultCode CutMp3(const std::vector<SectionRecord>& sections, ByteSource& source
     if (layout.hasInfo && !out->Write(BuildInfoFrame(layout.infoFrame, layout.info, 0, 0)))
       return ResultCode::OpenFailed;
 
-    FrameCopier copier(source, *out);
+    FrameCopier copier(reader, source, *out);
     std::uint64_t frames = 0;
     std::uint64_t bytes = 0;
     if (first < last && cursor.SeekFrame(first)) {

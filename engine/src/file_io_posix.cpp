@@ -72,6 +72,7 @@ std::atomic<unsigned> tempCounter{0};
 class FileSink final : public ByteSink {
  public:
   static constexpr std::size_t kBufferSize = 256 * 1024;
+  static constexpr std::size_t kDirectWrite = 32 * 1024;
 
   FileSink(int fd, std::string tempPath, std::string finalPath)
       : fd_(fd), tempPath_(std::move(tempPath)), finalPath_(std::move(finalPath)) {
@@ -84,8 +85,11 @@ class FileSink final : public ByteSink {
 
   bool Write(std::span<const std::uint8_t> bytes) override {
     if (failed_) return false;
-    if (buffer_.size() + bytes.size() > kBufferSize && !Flush()) return false;
-    if (bytes.size() >= kBufferSize) {
+    // Large writes (runs of frames straight from a reader's buffer) skip the copy into ours.
+    if (bytes.size() >= kDirectWrite || buffer_.size() + bytes.size() > kBufferSize) {
+      if (!Flush()) return false;
+    }
+    if (bytes.size() >= kDirectWrite) {
       if (!WriteAll(fd_, bytes.data(), bytes.size())) return Fail();
       flushed_ += bytes.size();
       return true;

@@ -117,6 +117,21 @@ bool CFrameReader::SkipFrame() {
   return true;
 }
 
+bool CFrameReader::ViewFrame() {
+  MpegHeader header;
+  if (!FindHeader(header)) return false;
+  const auto length = header.FrameLength();
+  const auto bytes = reader_->Peek(length);
+  if (bytes.empty()) {
+    reader_->Seek(reader_->Size());
+    return false;
+  }
+  view_ = bytes;
+  reader_->Skip(length);
+  Accept(header, length);
+  return true;
+}
+
 std::int64_t CFrameReader::EstimatePlayTime(std::optional<std::uint64_t> audioBytes) const {
   if (!hasReference_) return 0;
   const std::uint64_t unpadded = referenceBodySize_ + 4 - (reference_.IsPadded() ? 1 : 0);

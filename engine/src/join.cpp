@@ -99,7 +99,7 @@ ResultCode JoinMp3(const std::string& saveFileName, Sources& inputs, ProgressSin
     reader.Open(*inputs[i]);
     const auto layout = ReadMp3Layout(reader, *inputs[i]);
     FrameCursor cursor(reader, layout.firstFrame);
-    FrameCopier copier(*inputs[i], *out);
+    FrameCopier copier(reader, *inputs[i], *out);
     std::uint64_t offset = 0;
     std::uint32_t length = 0;
     while (cursor.Next(offset, length)) {

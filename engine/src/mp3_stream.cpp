@@ -33,7 +33,7 @@ FrameCursor::FrameCursor(CFrameReader& reader, std::uint64_t firstFrame) : reade
 }
 
 bool FrameCursor::Next(std::uint64_t& offset, std::uint32_t& length) {
-  if (!reader_.SkipFrame()) return false;
+  if (!reader_.ViewFrame()) return false;
   offset = reader_.GetFrameOffset();
   length = reader_.GetBodySize() + 4;
   if (index_ % stride_ == 0 && index_ / stride_ == marks_.size()) {
@@ -65,18 +65,43 @@ bool FrameCursor::SeekFrame(std::uint64_t index) {
   return true;
 }
 
+FrameCopier::FrameCopier(CFrameReader& reader, ByteSource& source, ByteSink& sink)
+    : reader_(reader), source_(source), sink_(sink) {
+  reader_.SetRefillHook(&FrameCopier::BeforeRefill, this);
+}
+
+FrameCopier::~FrameCopier() {
+  reader_.SetRefillHook(nullptr, nullptr);
+}
+
+void FrameCopier::BeforeRefill(void* self) {
+  static_cast<FrameCopier*>(self)->WritePending();
+}
+
+bool FrameCopier::WritePending() {
+  if (pending_.empty()) return !failed_;
+  if (!sink_.Write(pending_)) failed_ = true;
+  pending_ = {};
+  return !failed_;
+}
+
 bool FrameCopier::Add(std::uint64_t offset, std::uint32_t length) {
-  if (offset != runEnd_ && !Flush()) return false;
-  if (runStart_ == runEnd_) runStart_ = runEnd_ = offset;
-  runEnd_ += length;
+  if (failed_) return false;
+  const auto view = reader_.GetFrameView();
+  if (reader_.GetFrameOffset() != offset || view.size() != length) {
+    return WritePending() && sink_.Append(source_, offset, length) == length;
+  }
+  if (!pending_.empty() && view.data() == pending_.data() + pending_.size()) {
+    pending_ = {pending_.data(), pending_.size() + length};
+    return true;
+  }
+  if (!WritePending()) return false;
+  pending_ = view;
   return true;
 }
 
 bool FrameCopier::Flush() {
-  const auto length = runEnd_ - runStart_;
-  const bool ok = length == 0 || sink_.Append(source_, runStart_, length) == length;
-  runStart_ = runEnd_ = 0;
-  return ok;
+  return WritePending();
 }
 
 std::int16_t Percent(std::uint64_t k, std::uint64_t n) {

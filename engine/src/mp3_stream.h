@@ -50,19 +50,29 @@ class FrameCursor {
   std::uint64_t index_ = 0;
 };
 
-// Copies frames to a sink, merging frames that follow one another in the source into one
-// range copy.
+// Copies the frames a cursor over `reader` gives to a sink. Frames that follow one another go out
+// as one write straight from the reader's buffer, so each byte is read once and written once;
+// the run is written before the reader refills its buffer.
 class FrameCopier {
  public:
-  FrameCopier(ByteSource& source, ByteSink& sink) : source_(source), sink_(sink) {}
+  FrameCopier(CFrameReader& reader, ByteSource& source, ByteSink& sink);
+  ~FrameCopier();
+  FrameCopier(const FrameCopier&) = delete;
+  FrameCopier& operator=(const FrameCopier&) = delete;
+
+  // The frame the cursor gave last.
   bool Add(std::uint64_t offset, std::uint32_t length);
   bool Flush();
 
  private:
+  static void BeforeRefill(void* self);
+  bool WritePending();
+
+  CFrameReader& reader_;
   ByteSource& source_;
   ByteSink& sink_;
-  std::uint64_t runStart_ = 0;
-  std::uint64_t runEnd_ = 0;
+  std::span<const std::uint8_t> pending_;
+  bool failed_ = false;
 };
 
 // trunc(k / n * 100), the progress value after the k-th of n pieces or inputs.

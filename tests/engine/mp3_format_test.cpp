@@ -126,7 +126,7 @@ struct FailingSource final : ByteSource {
 // A failed or short read ends the stream; every frame before it is exact.
 TEST(FrameReaderTest, FailedReadEndsTheStreamAfterExactFrames) {
   Mp3Builder stream;
-  stream.Frames({}, 600);  // 250 200 bytes: several fills of the read buffer
+  stream.Frames({}, 2400);  // about 1 MB: several fills of the read buffer
   const auto all = Placed(stream);
   FailingSource counting(stream.Bytes(), 1 << 30, false);
   CFrameReader reader;

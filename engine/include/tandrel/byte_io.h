@@ -95,7 +95,9 @@ std::optional<FileIdentity> GetFileIdentity(const std::string& path);
 // through this, so that scanning byte by byte costs no system call per byte. One fixed buffer.
 class ByteReader {
  public:
-  static constexpr std::size_t kBufferSize = 64 * 1024;
+  static constexpr std::size_t kBufferSize = 256 * 1024;
+  // Called just before the buffer is refilled, while the bytes it held are still there.
+  using RefillHook = void (*)(void* context);
 
   explicit ByteReader(ByteSource& source);
   ByteReader(const ByteReader&) = delete;
@@ -116,6 +118,11 @@ class ByteReader {
   // True once a read came back short before the end of the source: a read error, which the
   // stream readers would otherwise take for the end of the data.
   bool Failed() const { return failed_; }
+  // One hook at a time; nullptr removes it.
+  void SetRefillHook(RefillHook hook, void* context) {
+    hook_ = hook;
+    hookContext_ = context;
+  }
 
  private:
   bool Fill(std::size_t need);
@@ -127,6 +134,8 @@ class ByteReader {
   std::uint64_t bufferStart_ = 0;  // file offset of buffer_[0]
   std::size_t bufferLen_ = 0;
   bool failed_ = false;
+  RefillHook hook_ = nullptr;
+  void* hookContext_ = nullptr;
 };
 
 // Copies source bytes [from, to) to the end of the sink. True when every byte was read and

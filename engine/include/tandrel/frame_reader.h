@@ -41,6 +41,16 @@ class CFrameReader {
   // the stream, including a frame whose body would run past the end of the source.
   bool SkipFrame();
 
+  // Finds the next frame like ReadFrame and gives its header and body where they lie in the
+  // reader's buffer, without copying them: valid until the reader moves on. False at the end of
+  // the stream.
+  bool ViewFrame();
+  std::span<const std::uint8_t> GetFrameView() const { return view_; }
+  // Passes a hook to the buffered reader: called before the bytes of earlier views are replaced.
+  void SetRefillHook(ByteReader::RefillHook hook, void* context) {
+    if (reader_) reader_->SetRefillHook(hook, context);
+  }
+
   // Header and body of the last frame read, contiguous, as stored in the file.
   std::span<const std::uint8_t> GetFrame() const { return {frame_.data(), bodySize_ + 4}; }
   std::uint32_t GetHeaderWord() const { return header_.Word(); }
@@ -81,6 +91,7 @@ class CFrameReader {
   std::array<std::uint8_t, kFrameBufferSize> frame_{};
   MpegHeader header_;
   std::uint32_t bodySize_ = 0;
+  std::span<const std::uint8_t> view_;
   std::uint64_t frameOffset_ = 0;
   std::uint64_t frameCount_ = 0;
   bool hasReference_ = false;

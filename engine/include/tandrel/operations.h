@@ -54,7 +54,8 @@ ResultCode CutBySize(const std::string& openFileName, std::int32_t fileSize,
 // WAVE: one header counting every input's sample data, then exactly that data. MP3: the first
 // input's leading tag, one info frame counting what follows, then every input's audio frames
 // (not their tags or info frames). Codes: 7 list count, 4 kinds differ, 5 not .wav/.mp3, 1 an
-// input or the output, 2 a WAVE header, 6 WAVE formats differ, 7 more WAVE data than a header holds.
+// input or the output, 2 a WAVE header, 6 WAVE formats differ, 7 more WAVE data than a header
+// holds.
 ResultCode Join(const std::string& saveFileName, const std::string& filesToJoin,
                 std::int16_t filesCount, ProgressSink* sink, FileSystem& files = RealFileSystem());
 
