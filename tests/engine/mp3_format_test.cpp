@@ -22,11 +22,11 @@ using Frames = std::vector<std::pair<std::uint64_t, std::uint32_t>>;  // offset,
 TEST(MpegHeaderTest, FrameLengths) {
   const std::uint32_t ms[] = {26, 24, 36};
   for (int i = 0; i < 2 * 3 * 14 * 2; ++i) {
-    const FrameSpec spec{MpegVersion(i / 84), 1 + i / 6 % 14, i / 2 % 3, i % 2 == 1};
-    const MpegHeader header(HeaderWord(spec));
+    const FrameSpec shape{MpegVersion(i / 84), 1 + i / 6 % 14, i / 2 % 3, i % 2 == 1};
+    const MpegHeader header(HeaderWord(shape));
     EXPECT_TRUE(header.IsAcceptable()) << std::hex << header.Word();
-    EXPECT_EQ(header.FrameLength(), FrameLength(spec)) << std::hex << header.Word();
-    EXPECT_EQ(header.MsPerFrame(), ms[spec.sampleRateIndex]);
+    EXPECT_EQ(header.FrameLength(), FrameLength(shape)) << std::hex << header.Word();
+    EXPECT_EQ(header.MsPerFrame(), ms[shape.sampleRateIndex]);
   }
   EXPECT_EQ(FrameLength({Mpeg1, 14, 2, true}), 1441u);  // the longest, by hand
   EXPECT_EQ(FrameLength({Mpeg2, 1, 1}), 24u);           // the shortest
@@ -66,10 +66,10 @@ TEST(FrameReaderTest, ReadsTheFramesOfTheReferencesStream) {
   const FrameSpec cbr, monoCrc{Mpeg1, 5, 2, false, kSingleChannel, true};
   const FrameSpec mpeg2{Mpeg2, 8, 0}, mono{.channelMode = kSingleChannel};
   auto refused = [](int mode, Bytes bytes, bool found) {  // 32 kHz, 576 bytes
-    const FrameSpec spec{Mpeg1, 9, 2, false, mode};
+    const FrameSpec shape{Mpeg1, 9, 2, false, mode};
     Mp3Builder stream;
-    stream.Frames(spec, 20).Raw(bytes);
-    return (found ? stream.Frame(spec) : stream.Raw(MakeFrame(spec))).Frame(spec);
+    stream.Frames(shape, 20).Raw(bytes);
+    return (found ? stream.Frame(shape) : stream.Raw(MakeFrame(shape))).Frame(shape);
   };
   Mp3Builder tagged;  // tags, junk, and a last frame cut short
   tagged.Id3v2(2000).Id3v2(300, true).Frames(cbr, 10).Junk(77).Frames(cbr, 10).Junk(3).Frame(cbr);
@@ -156,10 +156,10 @@ TEST(ParseXingHeaderTest, ReadsTheFieldsTheFlagsPromise) {
       {{Mpeg1, 9, 1, false, kDualChannel}, 36, 48000},
       {{Mpeg2, 9, 0, false, kStereo}, 21, 22050},
       {{Mpeg2, 14, 2, false, kSingleChannel}, 13, 16000}};
-  for (const auto& [spec, tagOffset, sampleRate] : cases) {
+  for (const auto& [shape, tagOffset, sampleRate] : cases) {
     for (std::uint32_t flags = 0; flags < 32; ++flags) {
       SCOPED_TRACE(::testing::Message() << "tag at " << tagOffset << ", flags " << flags);
-      const auto frame = MakeXingFrame(spec, Fields(flags & 0xF, flags & 0x10 ? "Info" : "Xing"));
+      const auto frame = MakeXingFrame(shape, Fields(flags & 0xF, flags & 0x10 ? "Info" : "Xing"));
       const auto end = tagOffset + 8 + 4 * std::popcount(flags & 0xB) + (flags & 4 ? 100 : 0);
       std::array<std::uint8_t, 100> toc;
       toc.fill(0xEE);
@@ -169,7 +169,7 @@ TEST(ParseXingHeaderTest, ReadsTheFieldsTheFlagsPromise) {
       EXPECT_FALSE(ParseXingHeader(std::span(frame).first(end - 1), noToc));
       ASSERT_TRUE(ParseXingHeader(std::span(frame).first(end), info));
       EXPECT_EQ(info.tagOffset, tagOffset);
-      EXPECT_EQ(info.version, spec.version == Mpeg1 ? 1 : 0);
+      EXPECT_EQ(info.version, shape.version == Mpeg1 ? 1 : 0);
       EXPECT_EQ(info.sampleRate, sampleRate);
       EXPECT_EQ(info.flags, flags & 0xF);
       EXPECT_EQ(info.frames, (flags & 1) ? 0x01020304u : 0u);
@@ -181,7 +181,7 @@ TEST(ParseXingHeaderTest, ReadsTheFieldsTheFlagsPromise) {
       auto late = frame;
       std::rotate(late.begin() + 4, late.end() - 1, late.end());
       EXPECT_FALSE(ParseXingHeader(late, noToc));
-      EXPECT_FALSE(ParseXingHeader(MakeXingFrame(spec, Fields(flags & 0xF, "XING")), noToc));
+      EXPECT_FALSE(ParseXingHeader(MakeXingFrame(shape, Fields(flags & 0xF, "XING")), noToc));
     }
   }
 }
@@ -217,20 +217,20 @@ TEST(BuildInfoFrameTest, ParsesBackToWhatWasBuilt) {
       {{Mpeg2, 1, 1, false, kSingleChannel}, 0xF, 2},  // 24 bytes < 13 + 20
       {{Mpeg2, 1, 2, false, kJointStereo}, 0xC, 2},    // 36 bytes < 21 + 20
       {{Mpeg2, 2, 1, false, kJointStereo}, 0xF, 2}};   // 48 bytes: enough
-  for (const auto& [spec, flags, bitrateIndex] : cases) {
-    SCOPED_TRACE(::testing::Message() << FrameLength(spec) << " bytes, flags " << flags);
+  for (const auto& [shape, flags, bitrateIndex] : cases) {
+    SCOPED_TRACE(::testing::Message() << FrameLength(shape) << " bytes, flags " << flags);
     const char* tag = flags & 1 ? "Info" : "Xing";
     XingInfo source, info;
     source.flags = flags;
     source.scale = flags & 8 ? -3 : -1;
-    source.tagOffset = static_cast<std::uint32_t>(XingTagOffset(spec));
-    auto raised = spec;
+    source.tagOffset = static_cast<std::uint32_t>(XingTagOffset(shape));
+    auto raised = shape;
     raised.bitrateIndex = bitrateIndex;
     auto expected =
         MakeXingFrame(raised, {tag, 0xB, 777, 123'456 + FrameLength(raised), {}, source.scale});
     expected[source.tagOffset + 7] = (flags & 8) | 3;  // the low byte of the flags
     const auto built =
-        BuildInfoFrame(MakeXingFrame(spec, Fields(flags, tag)), source, 777, 123'456);
+        BuildInfoFrame(MakeXingFrame(shape, Fields(flags, tag)), source, 777, 123'456);
     EXPECT_TRUE(SameBytes(built, expected));
     ASSERT_TRUE(ParseXingHeader(built, info));
     EXPECT_EQ(info.frames, 777u);

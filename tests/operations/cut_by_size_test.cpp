@@ -18,9 +18,9 @@ using fixtures::FrameSpec;
 using fixtures::Mp3Builder;
 using fixtures::WaveBuilder;
 using fixtures::WaveFormat;
+using testing::Le32;
 using testing::MemoryFileSystem;
 using testing::RecordingSink;
-using testing::Le32;
 using testing::Slice;
 using testing::SplitFrames;
 
@@ -122,16 +122,16 @@ TEST(CutBySizeWaveTest, EmptyDataGivesNoPieceAndSucceeds) {
 Mp3Builder Stream(int frames, bool info, const std::vector<bool>& padding) {
   Mp3Builder b;
   b.Id3v2(300);
-  FrameSpec spec;
+  FrameSpec shape;
   if (info) {
     fixtures::XingFields fields;
     fields.frames = static_cast<std::uint32_t>(frames);
     fields.toc = fixtures::LinearToc();
-    b.Xing(spec, fields);
+    b.Xing(shape, fields);
   }
   for (int i = 0; i < frames; ++i) {
-    spec.padding = padding[static_cast<std::size_t>(i) % padding.size()];
-    b.Frame(spec);
+    shape.padding = padding[static_cast<std::size_t>(i) % padding.size()];
+    b.Frame(shape);
   }
   return b;
 }

@@ -19,9 +19,9 @@ using fixtures::FrameSpec;
 using fixtures::Mp3Builder;
 using fixtures::WaveBuilder;
 using fixtures::WaveFormat;
+using testing::Le32;
 using testing::MemoryFileSystem;
 using testing::RecordingSink;
-using testing::Le32;
 using testing::Slice;
 using testing::SplitFrames;
 
@@ -143,18 +143,18 @@ std::vector<std::vector<std::uint8_t>> FramesOf(const Mp3Builder& b, std::size_t
 Mp3Builder Stream(int count, std::size_t tag, bool info) {
   Mp3Builder b;
   if (tag) b.Id3v2(tag);
-  FrameSpec spec;
+  FrameSpec shape;
   if (info) {
     fixtures::XingFields fields;
     fields.tag = "Info";
     fields.flags = 0xF;
     fields.frames = static_cast<std::uint32_t>(count);
     fields.toc = fixtures::LinearToc();
-    b.Xing(spec, fields);
+    b.Xing(shape, fields);
   }
   for (int i = 0; i < count; ++i) {
-    spec.padding = i % 50 != 0;
-    b.Frame(spec);
+    shape.padding = i % 50 != 0;
+    b.Frame(shape);
   }
   b.Id3v1();
   return b;

@@ -18,9 +18,9 @@ using fixtures::FrameSpec;
 using fixtures::Mp3Builder;
 using fixtures::WaveBuilder;
 using fixtures::WaveFormat;
+using testing::Le32;
 using testing::MemoryFileSystem;
 using testing::RecordingSink;
-using testing::Le32;
 using testing::Slice;
 using testing::SplitFrames;
 
@@ -99,7 +99,7 @@ struct Input {
   std::size_t tag;
   bool info;
   int frames;
-  FrameSpec spec;
+  FrameSpec shape;
 };
 
 Mp3Builder Build(const Input& in) {
@@ -108,9 +108,9 @@ Mp3Builder Build(const Input& in) {
   if (in.info) {
     fixtures::XingFields fields;
     fields.frames = static_cast<std::uint32_t>(in.frames);
-    b.Xing(in.spec, fields);
+    b.Xing(in.shape, fields);
   }
-  b.Frames(in.spec, in.frames);
+  b.Frames(in.shape, in.frames);
   b.Id3v1();
   return b;
 }
