@@ -43,10 +43,8 @@ TEST(CutByTimeWaveTest, PiecesAreBlockAlignedSourceRangesUnderTheirOwnHeader) {
   constexpr std::uint64_t kSecond = 176400;
   const Case cases[] = {
       {"1;1000", 0, kSecond},
-      {"1001;2000", kSecond, 2 * kSecond},
       {"60001;120000", 60 * kSecond, 120 * kSecond},  // products beyond 32 bits
       {"1;-1", 0, 121 * kSecond},
-      {"500;500", 4 * (499 * kSecond / 1000 / 4), 4 * (500 * kSecond / 1000 / 4)},
       {"2;3", 176, 528},  // 176.4 and 529.2 bytes, rounded down to whole blocks
   };
   for (const bool list : {false, true}) {
@@ -98,11 +96,9 @@ TEST(CutByTimeTest, ChecksComeInOrder) {
   const Case cases[] = {
       {"/a.ogg", "1;2;/o.ogg|x", 1, ResultCode::NotSupported},  // kind first, before the list
       {"/a.wav", "1;2;/o/1.wav|3;4;/o/2.wav", 3, ResultCode::InvalidParameter},
-      {"/a.wav", "1;2;/o/1.wav", 0, ResultCode::InvalidParameter},
       {"/a.wav", "1001;1000;/o/1.wav", 1, ResultCode::InvalidParameter},
       {"/a.wav", "1;1000", 1, ResultCode::InvalidParameter},  // two fields
       {"/missing.wav", "1;2;/o/1.wav", 1, ResultCode::OpenFailed},
-      {"/missing.mp3", "1;2;/o/1.mp3", 1, ResultCode::OpenFailed},
       {"/short.wav", "1;2;/o/1.wav", 1, ResultCode::WaveCorrupted},
       {"/nodata.wav", "1;2;/o/1.wav", 1, ResultCode::WaveCorrupted},
       {"/noblock.wav", "1;2;/o/1.wav", 1, ResultCode::WaveCorrupted},
@@ -229,19 +225,6 @@ TEST(CutByTimeMp3Test, SectionsInAnyOrderGiveTheSamePieces) {
   expect("/o/f.mp3", 1000, 3000);
   EXPECT_EQ(sink.events, (std::vector<std::string>{"Cut 16", "Cut 33", "Cut 50", "Cut 66", "Cut 83",
                                                    "Cut 100", "StatusChange 3"}));
-}
-
-TEST(CutByTimeMp3Test, PieceBeyondTheEndHoldsOnlyTheInfoFrame) {
-  const auto stream = Stream(10, 0, true);
-  MemoryFileSystem fs;
-  fs.Put("/s.mp3", stream.Bytes());
-  ASSERT_EQ(CutByTime("/s.mp3", "100000;200000;/o.mp3", 1, nullptr, fs), ResultCode::Success);
-  const auto frames = SplitFrames(fs.Get("/o.mp3"));
-  ASSERT_EQ(frames.size(), 1u);
-  XingInfo info;
-  ASSERT_TRUE(ParseXingHeader(frames[0], info));
-  EXPECT_EQ(info.frames, 0u);
-  EXPECT_EQ(info.bytes, frames[0].size());
 }
 
 }  // namespace

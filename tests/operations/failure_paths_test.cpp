@@ -83,14 +83,14 @@ TEST(FailurePathsTest, NoSuccessNoEventAfterTheFaultNoHalfOutputInputsUntouched)
       for (int n = 1; n < 1000 && !reachedEnd; ++n) {
         MemoryFileSystem fs;
         PutInputs(fs);
-        if (fault == Fault::Read) fs.FailReadNumber(n);
-        if (fault == Fault::Write) fs.FailWriteNumber(n);
-        if (fault == Fault::Finish) fs.FailFinishNumber(n);
+        if (fault == Fault::Read) fs.failRead = n;
+        if (fault == Fault::Write) fs.failWrite = n;
+        if (fault == Fault::Finish) fs.failFinish = n;
         RecordingSink sink;
         const auto result = op.run(&sink, fs);
         const auto where = std::string(op.name) + ", fault " + std::to_string(int(fault)) +
                            " at call " + std::to_string(n);
-        EXPECT_EQ(fs.OpenOutputs(), 0) << where;
+        EXPECT_EQ(fs.openOutputs, 0) << where;
         for (const auto& path : pristine.Paths())
           EXPECT_EQ(fs.Get(path), pristine.Get(path)) << where;
         const bool finished =

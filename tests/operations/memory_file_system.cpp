@@ -1,23 +1,19 @@
 #include "memory_file_system.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace tandrel::testing {
 
-class MemoryFileSystem::Source final : public ByteSource {
+class MemoryFile final : public ByteSource {
  public:
-  Source(MemoryFileSystem& fs, std::vector<std::uint8_t> bytes, std::uint64_t inode)
-      : fs_(fs), bytes_(std::move(bytes)), inode_(inode) {}
+  MemoryFile(MemoryFileSystem& fs, const std::string& path)
+      : fs_(fs), bytes_(fs.files_.at(path)), inode_(fs.inodes_.at(path)) {}
   std::uint64_t Size() const override { return bytes_.size(); }
   std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> dst) override {
-    // A failing disk: the Nth read and every one after it come back empty.
-    if (++fs_.reads_ >= fs_.failRead_ && fs_.failRead_ > 0) return 0;
-    if (offset >= bytes_.size()) return 0;
-    const auto n =
-        static_cast<std::size_t>(std::min<std::uint64_t>(dst.size(), bytes_.size() - offset));
-    std::memcpy(dst.data(), bytes_.data() + offset, n);
-    return n;
+    if ((++fs_.reads_ >= fs_.failRead && fs_.failRead > 0) || offset >= bytes_.size()) return 0;
+    const auto n = std::min<std::uint64_t>(dst.size(), bytes_.size() - offset);
+    std::copy_n(bytes_.begin() + static_cast<std::ptrdiff_t>(offset), n, dst.begin());
+    return static_cast<std::size_t>(n);
   }
   std::optional<FileIdentity> Identity() const override { return FileIdentity{1, inode_}; }
 
@@ -27,31 +23,28 @@ class MemoryFileSystem::Source final : public ByteSource {
   std::uint64_t inode_;
 };
 
-class MemoryFileSystem::Sink final : public ByteSink {
+class MemoryOutput final : public ByteSink {
  public:
-  Sink(MemoryFileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)) {
-    ++fs_.openOutputs_;
+  MemoryOutput(MemoryFileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)) {
+    ++fs_.openOutputs;
   }
-  ~Sink() override {
-    if (!done_) --fs_.openOutputs_;
-  }
+  ~MemoryOutput() override { fs_.openOutputs -= done_ ? 0 : 1; }
   bool Write(std::span<const std::uint8_t> bytes) override {
-    if (++fs_.writes_ == fs_.failWrite_) return false;
+    if (++fs_.writes_ == fs_.failWrite) return false;
     bytes_.insert(bytes_.end(), bytes.begin(), bytes.end());
     return true;
   }
   bool WriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes) override {
-    if (++fs_.writes_ == fs_.failWrite_) return false;
-    if (offset + bytes.size() > bytes_.size()) return false;
+    if (++fs_.writes_ == fs_.failWrite || offset + bytes.size() > bytes_.size()) return false;
     std::copy(bytes.begin(), bytes.end(), bytes_.begin() + static_cast<std::ptrdiff_t>(offset));
     return true;
   }
   std::uint64_t Written() const override { return bytes_.size(); }
   bool Finish() override {
-    if (++fs_.finishes_ == fs_.failFinish_) return false;
-    fs_.Store(fs_.Resolve(path_), bytes_);
+    if (++fs_.finishes_ == fs_.failFinish) return false;
+    fs_.Put(path_, bytes_);
     done_ = true;
-    --fs_.openOutputs_;
+    --fs_.openOutputs;
     return true;
   }
 
@@ -63,40 +56,27 @@ class MemoryFileSystem::Sink final : public ByteSink {
 };
 
 void MemoryFileSystem::Put(const std::string& path, std::vector<std::uint8_t> bytes) {
-  Store(path, std::move(bytes));
-}
-
-void MemoryFileSystem::Store(const std::string& path, std::vector<std::uint8_t> bytes) {
   files_[path] = std::move(bytes);
   inodes_.emplace(path, inodes_.size() + 1);
 }
 
 std::vector<std::string> MemoryFileSystem::Paths() const {
   std::vector<std::string> paths;
-  for (const auto& [path, bytes] : files_) paths.push_back(path);
+  for (const auto& entry : files_) paths.push_back(entry.first);
   return paths;
 }
 
-std::string MemoryFileSystem::Resolve(const std::string& path) const {
-  const auto alias = aliases_.find(path);
-  return alias == aliases_.end() ? path : alias->second;
-}
-
 std::unique_ptr<ByteSource> MemoryFileSystem::OpenRead(const std::string& path) {
-  const auto it = files_.find(Resolve(path));
-  if (it == files_.end()) return nullptr;
-  return std::make_unique<Source>(*this, it->second, inodes_.at(it->first));
+  return files_.count(path) ? std::make_unique<MemoryFile>(*this, path) : nullptr;
 }
 
 std::unique_ptr<ByteSink> MemoryFileSystem::Create(const std::string& path) {
-  if (path.empty() || failCreate_.count(path)) return nullptr;
-  return std::make_unique<Sink>(*this, path);
+  return path.empty() ? nullptr : std::make_unique<MemoryOutput>(*this, path);
 }
 
 std::optional<FileIdentity> MemoryFileSystem::Identity(const std::string& path) {
-  const auto it = files_.find(Resolve(path));
-  if (it == files_.end()) return std::nullopt;
-  return FileIdentity{1, inodes_.at(it->first)};
+  if (!files_.count(path)) return std::nullopt;
+  return FileIdentity{1, inodes_.at(path)};
 }
 
 }  // namespace tandrel::testing
