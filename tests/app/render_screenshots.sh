@@ -3,4 +3,4 @@
 set -eu
 build=${1:?usage: $0 <build dir> [output folder]}
 export TREVASSO_SCREENSHOTS="${2:-$build/screenshots}" QT_QPA_PLATFORM=offscreen
-"$build/tests/app/trevasso_widget_tests" WindowsHelpAndAbout
+"$build/tests/app/trevasso_widget_tests" Screenshots
