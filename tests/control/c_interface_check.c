@@ -1,5 +1,5 @@
 /* Drives libTandrel through its C interface from a program compiled as C: joins three WAVE
-   files, cuts the result by time and by size, and checks results, events and files. */
+   files, cuts the result by time, and checks results, events and files. */
 
 #define _POSIX_C_SOURCE 200809L
 
@@ -46,10 +46,10 @@ static long Length(const char* path) {
 
 int main(void) {
   char dir[] = "/tmp/tandrel_c_XXXXXX";
-  char path[7][128], list[512], sections[512];
+  char path[6][128], list[512], sections[512];
   const char* names[6] = {"a.wav", "b.wav", "c.wav", "joined.wav", "p1.wav", "p2.wav"};
   const char* joined = path[3];
-  TandrelObject *object, *other;
+  TandrelObject* object;
   uint32_t cookie;
   int k;
 
@@ -61,12 +61,8 @@ int main(void) {
 
   CHECK(Tandrel_CanUnloadNow() == 1);
   object = Tandrel_Create();
-  other = Tandrel_Create();
-  CHECK(object != NULL && other != NULL && Tandrel_CanUnloadNow() == 0);
-  Tandrel_Release(other);
-  CHECK(Tandrel_CanUnloadNow() == 0);
-  cookie = Tandrel_Advise(object, Record, events);
-  CHECK(cookie > 0);
+  CHECK(object != NULL && Tandrel_CanUnloadNow() == 0);
+  CHECK((cookie = Tandrel_Advise(object, Record, events)) > 0);
 
   CHECK(Tandrel_Join(object, joined, list, 3) == 0);
   EVENTS("3:33 3:66 3:100 1:4 ");
@@ -76,16 +72,6 @@ int main(void) {
   EVENTS("2:50 2:100 1:3 ");
   CHECK(Length(path[4]) == 44 + 1764 && Length(path[5]) == 44 + 6000 - 1764); /* 10 ms */
 
-  CHECK(Tandrel_CutBySize(object, joined, 2500, dir) == 0);
-  EVENTS("2:33 2:66 2:100 1:3 ");
-  for (k = 1; k <= 3; ++k) {
-    snprintf(path[6], sizeof path[6], "%s/joined_%d.wav", dir, k);
-    CHECK(Length(path[6]) == 44 + (k < 3 ? 2500 : 1000));
-    remove(path[6]);
-  }
-
-  CHECK(Tandrel_Join(object, joined, list, 2) == 7);
-  EVENTS("");
   CHECK(Tandrel_Unadvise(object, cookie) == 1 && Tandrel_Join(object, joined, list, 3) == 0);
   EVENTS("");
   Tandrel_Release(object);

@@ -9,6 +9,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -24,18 +25,17 @@ namespace fs = std::filesystem;
 using Events = std::vector<std::pair<int, int>>;  // DISPID, value
 
 constexpr int kStatus = CTandrelCtrl::kEventStatusChange;
-constexpr int kCut = CTandrelCtrl::kEventCut;
 constexpr int kJoin = CTandrelCtrl::kEventJoin;
 const Events kJoinOfThree = {{kJoin, 33}, {kJoin, 66}, {kJoin, 100}, {kStatus, 4}};
 
-void WriteWave(const std::string& path, std::uint32_t size, std::uint32_t seed,
-               std::uint32_t sampleRate = 44100) {
-  fixtures::WaveFormat format;
-  format.sampleRate = sampleRate;
-  auto bytes = fixtures::MakeCanonicalWaveHeader(format, size);
+// Writes a WAVE file of `size` sample bytes (44100 Hz, 16-bit stereo); returns the samples.
+std::vector<std::uint8_t> WriteWave(const std::string& path, std::uint32_t size,
+                                    std::uint32_t seed) {
+  auto bytes = fixtures::MakeCanonicalWaveHeader({}, size);
   const auto samples = fixtures::MakeSamples(size, seed);
   bytes.insert(bytes.end(), samples.begin(), samples.end());
   fixtures::WriteFile(path, bytes);
+  return samples;
 }
 
 class ControlTest : public ::testing::Test {
@@ -46,9 +46,8 @@ class ControlTest : public ::testing::Test {
     joined_ = fixtures::MakeCanonicalWaveHeader({}, 6000);
     for (std::uint32_t i = 1; i <= 3; ++i) {
       const std::string name = dir_.File(std::string(1, static_cast<char>('a' + i - 1)) + ".wav");
-      WriteWave(name, 1000 * i, i);
+      const auto samples = WriteWave(name, 1000 * i, i);
       list_ += (i > 1 ? "|" : "") + name;
-      const auto samples = fixtures::MakeSamples(1000 * i, i);
       joined_.insert(joined_.end(), samples.begin(), samples.end());
     }
   }
@@ -56,8 +55,7 @@ class ControlTest : public ::testing::Test {
   // A call that goes through; its Short result code.
   int Run(int dispid, const std::vector<Variant>& args) {
     const DispatchResult result = ctrl_.Invoke(dispid, args);
-    EXPECT_EQ(result.status, DispatchStatus::Ok);
-    EXPECT_EQ(result.result.Type(), VarType::Short);
+    EXPECT_TRUE(result.status == DispatchStatus::Ok && result.result.Type() == VarType::Short);
     return result.result.ShortValue();
   }
   bool Exists(const std::string& name) const { return fs::exists(dir_.File(name)); }
@@ -69,47 +67,33 @@ class ControlTest : public ::testing::Test {
   std::vector<std::uint8_t> joined_;  // the file their join must write
 };
 
-// Two sinks: the second checks, at each event, that the first heard exactly the same before it.
+// Every sink hears every event in order: t checks at each event that the first sink heard
+// exactly the same before it, then throws, which must reach neither the other sinks nor the
+// operation. While the join runs, q disconnects v (after it) and itself, and then still uses its
+// own state (the sanitizer build catches a use after free).
 TEST_F(ControlTest, JoinOfThreeFilesFiresJoinPerInputThenStatusChangeToEverySink) {
-  Events second;
-  ctrl_.Advise([&](int dispid, std::int16_t value) {
-    second.emplace_back(dispid, value);
-    EXPECT_EQ(second, events_);
-  });
-  EXPECT_EQ(Run(CTandrelCtrl::kDispJoin, {dir_.File("j.wav"), list_, std::int16_t{3}}), 0);
-  EXPECT_EQ(events_, kJoinOfThree);
-  EXPECT_EQ(second, kJoinOfThree);
-  EXPECT_EQ(Tandrel_CanUnloadNow(), 0);  // ctrl_ is alive; the C program sees it come back to 1
-  EXPECT_TRUE(fixtures::SameBytes(fixtures::ReadFile(dir_.File("j.wav")), joined_));
-}
-
-// While the join runs, q disconnects v (after it) and itself, connects l (first hearing the next
-// event), and then still uses its own state (the sanitizer build catches a use after free); t
-// throws, which must reach neither the other sinks nor the operation.
-TEST_F(ControlTest, SinksMayChangeConnectionsOrThrowWhileAnOperationRuns) {
-  Events q, v, l, t;
+  Events q, v, t;
   std::uint32_t qCookie = 0, vCookie = 0;
   auto state = std::make_shared<Events*>(&q);
   qCookie = ctrl_.Advise([&, state](int dispid, std::int16_t value) {
-    EXPECT_TRUE(ctrl_.Unadvise(vCookie));
-    ctrl_.Advise([&l](int id, std::int16_t w) { l.emplace_back(id, w); });
-    EXPECT_TRUE(ctrl_.Unadvise(qCookie));
+    EXPECT_TRUE(ctrl_.Unadvise(vCookie) && ctrl_.Unadvise(qCookie));
     (*state)->emplace_back(dispid, value);
   });
   state.reset();
   vCookie = ctrl_.Advise([&v](int id, std::int16_t w) { v.emplace_back(id, w); });
-  ctrl_.Advise([&t](int id, std::int16_t w) {
+  ctrl_.Advise([&](int id, std::int16_t w) {
     t.emplace_back(id, w);
+    EXPECT_EQ(t, events_);
     throw std::runtime_error("sink failed");
   });
   EXPECT_EQ(Run(CTandrelCtrl::kDispJoin, {dir_.File("j.wav"), list_, std::int16_t{3}}), 0);
   EXPECT_EQ(events_, kJoinOfThree);
+  EXPECT_EQ(t, kJoinOfThree);
   EXPECT_EQ(q, (Events{{kJoin, 33}}));
   EXPECT_EQ(v, Events{});
-  EXPECT_EQ(l, (Events{{kJoin, 66}, {kJoin, 100}, {kStatus, 4}}));
-  EXPECT_EQ(t, kJoinOfThree);
   EXPECT_FALSE(ctrl_.Unadvise(qCookie));
-  EXPECT_EQ(ctrl_.Advise(nullptr), 0U);
+  EXPECT_EQ(Tandrel_CanUnloadNow(), 0);  // ctrl_ is alive; the C program sees it come back to 1
+  EXPECT_TRUE(fixtures::SameBytes(fixtures::ReadFile(dir_.File("j.wav")), joined_));
 }
 
 // The third section ends beyond the data: the first two pieces are written and announced, then
@@ -119,77 +103,58 @@ TEST_F(ControlTest, CutThatFailsAfterSomePiecesFiredCutForThosePiecesOnly) {
   const std::string sections = "1;100;" + dir_.File("p1.wav") + "|101;200;" + dir_.File("p2.wav") +
                                "|1;5000;" + dir_.File("p3.wav");
   EXPECT_EQ(ctrl_.CutByTime(dir_.File("second.wav"), sections, 3), 7);
-  EXPECT_EQ(events_, (Events{{kCut, 33}, {kCut, 66}}));
-  EXPECT_TRUE(Exists("p1.wav") && Exists("p2.wav"));
-  EXPECT_FALSE(Exists("p3.wav"));
+  EXPECT_EQ(events_, (Events{{CTandrelCtrl::kEventCut, 33}, {CTandrelCtrl::kEventCut, 66}}));
+  EXPECT_TRUE(Exists("p1.wav") && Exists("p2.wav") && !Exists("p3.wav"));
 }
 
 // An engine failure is a result code and fires no StatusChange. A call refused by dispatch runs
 // nothing and gives no result; a failed coercion names the first argument at fault. Neither
 // leaves output behind.
 TEST_F(ControlTest, FailingCallsFireNoStatusChange) {
-  WriteWave(dir_.File("slow.wav"), 1000, 5, 22050);
-  const std::string a = dir_.File("a.wav");
   const std::string out = dir_.File("out.wav");
   std::string* nullText = nullptr;
   constexpr auto kOk = DispatchStatus::Ok;
   constexpr auto kMismatch = DispatchStatus::TypeMismatch;
   constexpr auto kOverflow = DispatchStatus::Overflow;
-  constexpr auto kCount = DispatchStatus::BadParamCount;
-  const struct {
-    int dispid;
-    std::vector<Variant> args;
-    DispatchStatus status;
-    int codeOrArg;  // the result code when kOk, else the argument at fault
-  } cases[] = {{1, {out, list_, std::int16_t{2}}, kOk, 7},
-               {1, {dir_.File("o.mp3"), a + "|" + dir_.File("b.mp3"), std::int16_t{2}}, kOk, 4},
-               {1, {out, a + "|" + dir_.File("slow.wav"), std::int16_t{2}}, kOk, 6},
-               {2, {dir_.File("x.txt"), "1;10;" + out, std::int16_t{1}}, kOk, 5},
-               {3, {a, std::int32_t{1045}, dir_.Path()}, kOk, 7},
-               {3, {a, std::int32_t{100}, dir_.File("nowhere")}, kOk, 1},
-               {0, {out, list_, std::int16_t{3}}, DispatchStatus::MemberNotFound, 0},
-               {6, {out, list_, std::int16_t{3}}, DispatchStatus::MemberNotFound, 0},
-               {1, {out, list_}, kCount, 0},
-               {4, {}, kCount, 0},
-               {1, {out, list_, "abc"}, kMismatch, 2},
-               {1, {out, list_, std::int32_t{70000}}, kOverflow, 2},
-               {1, {Variant::Ref(nullText), list_, "x"}, kMismatch, 0},
-               {3, {a, "big", dir_.Path()}, kMismatch, 1},
-               {3, {a, 3e9, dir_.Path()}, kOverflow, 1},
-               {5, {Variant::Ref(nullText)}, kMismatch, 0}};
-  for (std::size_t i = 0; i < std::size(cases); ++i) {
-    const auto& c = cases[i];
-    const DispatchResult result = ctrl_.Invoke(c.dispid, c.args);
-    EXPECT_EQ(result.status, c.status) << "row " << i;
-    EXPECT_EQ(result.result.Type(), c.status == kOk ? VarType::Short : VarType::Empty)
-        << "row " << i;
-    EXPECT_EQ(result.result.ShortValue(), c.status == kOk ? c.codeOrArg : 0) << "row " << i;
-    if (c.status == kMismatch || c.status == kOverflow) {
-      EXPECT_EQ(result.argError, static_cast<unsigned>(c.codeOrArg)) << "row " << i;
+  // DISPID, arguments, status, and the result code when kOk, else the argument at fault.
+  const std::tuple<int, std::vector<Variant>, DispatchStatus, int> cases[] = {
+      {1, {out, list_, std::int16_t{2}}, kOk, 7},
+      {2, {dir_.File("x.txt"), "1;10;" + out, std::int16_t{1}}, kOk, 5},
+      {3, {dir_.File("a.wav"), std::int32_t{100}, dir_.File("nowhere")}, kOk, 1},
+      {0, {out, list_, std::int16_t{3}}, DispatchStatus::MemberNotFound, 0},
+      {1, {out, list_}, DispatchStatus::BadParamCount, 0},
+      {1, {out, list_, "abc"}, kMismatch, 2},
+      {1, {out, list_, std::int32_t{70000}}, kOverflow, 2},
+      {1, {Variant::Ref(nullText), list_, "x"}, kMismatch, 0},
+      {3, {dir_.File("a.wav"), 3e9, dir_.Path()}, kOverflow, 1}};
+  for (const auto& [dispid, args, status, codeOrArg] : cases) {
+    SCOPED_TRACE(dispid);
+    const DispatchResult result = ctrl_.Invoke(dispid, args);
+    EXPECT_EQ(result.status, status);
+    EXPECT_EQ(result.result.Type(), status == kOk ? VarType::Short : VarType::Empty);
+    EXPECT_EQ(result.result.ShortValue(), status == kOk ? codeOrArg : 0);
+    if (status == kMismatch || status == kOverflow) {
+      EXPECT_EQ(result.argError, static_cast<unsigned>(codeOrArg));
     }
-    EXPECT_EQ(events_, Events{}) << "row " << i;
-    EXPECT_FALSE(Exists("out.wav") || Exists("a_1.wav")) << "row " << i;
+    EXPECT_EQ(events_, Events{});
+    EXPECT_FALSE(Exists("out.wav") || Exists("a_1.wav"));
   }
 }
 
-// By reference (to the value, or to a Variant holding it or a reference to it), or as other
-// types that coerce to the declared ones, the arguments give the same result, events and output
+// By reference (to the value, or to a Variant holding it or a reference to it, of a type that
+// coerces to the declared one), the arguments give the same result, events and output
 // as plain values, and are not written back.
 TEST_F(ControlTest, ByReferenceArgumentsGiveTheSameResultsAndAreNotWrittenBack) {
   std::string out = dir_.File("j.wav");
   std::string list = list_;
   std::int16_t count = 3;
   std::int32_t longCount = 3;
-  double doubleCount = 3.4;
-  std::string textCount = "3";
   Variant outHolder(out);
   Variant listHolder = Variant::Ref(&list);
   const std::vector<Variant> forms[] = {
       {out, list, std::int16_t{3}},
       {Variant::Ref(&out), Variant::Ref(&list), Variant::Ref(&count)},
-      {Variant::Ref(&outHolder), Variant::Ref(&listHolder), Variant::Ref(&longCount)},
-      {out, list, Variant::Ref(&doubleCount)},
-      {out, list, Variant::Ref(&textCount)}};
+      {Variant::Ref(&outHolder), Variant::Ref(&listHolder), Variant::Ref(&longCount)}};
   for (std::size_t i = 0; i < std::size(forms); ++i) {
     fs::remove(out);
     events_.clear();
@@ -205,15 +170,12 @@ TEST_F(ControlTest, ByReferenceArgumentsGiveTheSameResultsAndAreNotWrittenBack) 
   EXPECT_EQ(out, dir_.File("j.wav"));
   EXPECT_EQ(list, list_);
   EXPECT_EQ(count + longCount, 6);
-  EXPECT_EQ(doubleCount, 3.4);
-  EXPECT_EQ(textCount, "3");
   EXPECT_TRUE(outHolder.Type() == VarType::String && listHolder.IsByRef());
 }
 
 TEST_F(ControlTest, NamesAreFoundWithoutRegardToCase) {
-  const char* names[] = {"join", "CUTBYTIME", "cutBySize", "getfilesize", "GetPlayTime",
-                         "",     "Joi",       "Join ",     "StatusChange"};
-  for (int i = 0; i < 9; ++i) {
+  const char* names[] = {"join", "CUTBYTIME", "cutBySize", "getfilesize", "GetPlayTime", "Joi"};
+  for (int i = 0; i < 6; ++i) {
     int dispid = 42;  // left alone for an unknown name
     EXPECT_EQ(ctrl_.GetIDsOfNames(names[i], dispid),
               i < 5 ? DispatchStatus::Ok : DispatchStatus::UnknownName);
