@@ -1,17 +1,5 @@
 # Cross-builds for Windows (i686) with Debian's mingw-w64 tools (g++-mingw-w64-i686).
 #   cmake -S control/windows -B build/win32 --toolchain "$PWD/cmake/mingw-w64-i686.cmake"
-set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
-
 set(TANDREL_MINGW_TRIPLET i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${TANDREL_MINGW_TRIPLET}-gcc)
-set(CMAKE_CXX_COMPILER ${TANDREL_MINGW_TRIPLET}-g++)
-set(CMAKE_RC_COMPILER ${TANDREL_MINGW_TRIPLET}-windres)
-
-# Libraries and headers come from the target's tree only; programs (widl, the host compiler)
-# from the build machine.
-set(CMAKE_FIND_ROOT_PATH /usr/${TANDREL_MINGW_TRIPLET})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)

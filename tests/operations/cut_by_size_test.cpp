@@ -14,15 +14,8 @@
 namespace tandrel {
 namespace {
 
-using fixtures::FrameSpec;
-using fixtures::Mp3Builder;
-using fixtures::WaveBuilder;
-using fixtures::WaveFormat;
-using testing::Le32;
-using testing::MemoryFileSystem;
-using testing::RecordingSink;
-using testing::Slice;
-using testing::SplitFrames;
+using namespace fixtures;
+using namespace tandrel::testing;
 
 const std::string kSep(1, kPathSeparator);
 

@@ -15,15 +15,8 @@
 namespace tandrel {
 namespace {
 
-using fixtures::FrameSpec;
-using fixtures::Mp3Builder;
-using fixtures::WaveBuilder;
-using fixtures::WaveFormat;
-using testing::Le32;
-using testing::MemoryFileSystem;
-using testing::RecordingSink;
-using testing::Slice;
-using testing::SplitFrames;
+using namespace fixtures;
+using namespace tandrel::testing;
 
 // 44100 Hz, 16-bit stereo: 176 400 bytes a second, blocks of 4.
 std::vector<std::uint8_t> CdWave(std::size_t dataBytes, bool list = false) {

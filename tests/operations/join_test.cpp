@@ -14,15 +14,8 @@
 namespace tandrel {
 namespace {
 
-using fixtures::FrameSpec;
-using fixtures::Mp3Builder;
-using fixtures::WaveBuilder;
-using fixtures::WaveFormat;
-using testing::Le32;
-using testing::MemoryFileSystem;
-using testing::RecordingSink;
-using testing::Slice;
-using testing::SplitFrames;
+using namespace fixtures;
+using namespace tandrel::testing;
 
 std::vector<std::uint8_t> Wave(std::size_t bytes, std::uint32_t seed, WaveFormat format = {}) {
   return WaveBuilder(format).Fmt().Data(fixtures::MakeSamples(bytes, seed)).Bytes();
