@@ -39,7 +39,10 @@ std::uint64_t ByteSink::Append(ByteSource& source, std::uint64_t offset, std::ui
 }
 
 ByteReader::ByteReader(ByteSource& source)
-    : source_(source), size_(source.Size()), buffer_(kBufferSize) {}
+    : source_(source),
+      size_(source.Size()),
+      // No more than the source holds: small files (and fuzz inputs) need no large buffer.
+      buffer_(static_cast<std::size_t>(std::clamp<std::uint64_t>(size_, 16, kBufferSize))) {}
 
 bool ByteReader::Fill(std::size_t need) {
   // Already buffered?
