@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "buffered_file_sink.h"
 #include "tandrel/byte_io.h"
 
 namespace tandrel {
@@ -42,17 +43,6 @@ class FileSource final : public ByteSource {
   FileIdentity identity_;
 };
 
-bool WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
-  while (size > 0) {
-    const auto n = ::write(fd, data, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    data += n;
-    size -= static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
 bool PwriteAll(int fd, const std::uint8_t* data, std::size_t size, std::uint64_t offset) {
   while (size > 0) {
     const auto n = ::pwrite(fd, data, size, static_cast<off_t>(offset));
@@ -69,56 +59,13 @@ std::atomic<unsigned> tempCounter{0};
 
 // Writes into a hidden temporary file beside the target and renames it over the target when
 // finished, so a half-written output never carries the final name.
-class FileSink final : public ByteSink {
+class FileSink final : public BufferedFileSink {
  public:
-  static constexpr std::size_t kBufferSize = 256 * 1024;
-  static constexpr std::size_t kDirectWrite = 32 * 1024;
-
   FileSink(int fd, std::string tempPath, std::string finalPath)
-      : fd_(fd), tempPath_(std::move(tempPath)), finalPath_(std::move(finalPath)) {
-    buffer_.reserve(kBufferSize);
-  }
+      : fd_(fd), tempPath_(std::move(tempPath)), finalPath_(std::move(finalPath)) {}
   ~FileSink() override {
     if (fd_ >= 0) ::close(fd_);
     if (!finished_) ::unlink(tempPath_.c_str());
-  }
-
-  bool Write(std::span<const std::uint8_t> bytes) override {
-    if (failed_) return false;
-    // Large writes (runs of frames straight from a reader's buffer) skip the copy into ours.
-    if (bytes.size() >= kDirectWrite || buffer_.size() + bytes.size() > kBufferSize) {
-      if (!Flush()) return false;
-    }
-    if (bytes.size() >= kDirectWrite) {
-      if (!WriteAll(fd_, bytes.data(), bytes.size())) return Fail();
-      flushed_ += bytes.size();
-      return true;
-    }
-    buffer_.insert(buffer_.end(), bytes.begin(), bytes.end());
-    return true;
-  }
-
-  bool WriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes) override {
-    if (failed_ || offset > Written() || bytes.size() > Written() - offset) return false;
-    if (bytes.empty()) return true;
-    if (offset >= flushed_) {
-      std::memcpy(buffer_.data() + (offset - flushed_), bytes.data(), bytes.size());
-      return true;
-    }
-    if (!Flush()) return false;
-    return PwriteAll(fd_, bytes.data(), bytes.size(), offset) || Fail();
-  }
-
-  std::uint64_t Written() const override { return flushed_ + buffer_.size(); }
-
-  bool Finish() override {
-    if (failed_ || finished_ || !Flush()) return false;
-    const int fd = fd_;
-    fd_ = -1;
-    if (::close(fd) != 0) return Fail();
-    if (::rename(tempPath_.c_str(), finalPath_.c_str()) != 0) return Fail();
-    finished_ = true;
-    return true;
   }
 
   std::uint64_t Append(ByteSource& source, std::uint64_t offset, std::uint64_t length) override {
@@ -130,7 +77,8 @@ class FileSink final : public ByteSink {
     std::uint64_t done = 0;
     while (done < length) {
       auto inOffset = static_cast<off_t>(offset + done);
-      const auto n = ::copy_file_range(in, &inOffset, fd_, nullptr,
+      auto outOffset = static_cast<off_t>(flushed_);
+      const auto n = ::copy_file_range(in, &inOffset, fd_, &outOffset,
                                        static_cast<std::size_t>(length - done), 0);
       if (n < 0 && errno == EINTR) continue;
       if (n < 0 && done == 0 &&
@@ -149,26 +97,18 @@ class FileSink final : public ByteSink {
   }
 
  private:
-  bool Fail() {
-    failed_ = true;
-    return false;
+  bool WriteAllAt(const std::uint8_t* data, std::size_t size, std::uint64_t offset) override {
+    return PwriteAll(fd_, data, size, offset);
   }
-  bool Flush() {
-    if (failed_) return false;
-    if (buffer_.empty()) return true;
-    if (!WriteAll(fd_, buffer_.data(), buffer_.size())) return Fail();
-    flushed_ += buffer_.size();
-    buffer_.clear();
-    return true;
+  bool Commit() override {
+    const int fd = fd_;
+    fd_ = -1;
+    return ::close(fd) == 0 && ::rename(tempPath_.c_str(), finalPath_.c_str()) == 0;
   }
 
   int fd_;
   std::string tempPath_;
   std::string finalPath_;
-  std::vector<std::uint8_t> buffer_;
-  std::uint64_t flushed_ = 0;
-  bool failed_ = false;
-  bool finished_ = false;
 };
 
 }  // namespace

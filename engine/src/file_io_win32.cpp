@@ -16,6 +16,7 @@
 #include <cstring>
 #include <string>
 
+#include "buffered_file_sink.h"
 #include "tandrel/byte_io.h"
 
 namespace tandrel {
@@ -117,84 +118,36 @@ std::atomic<unsigned> tempCounter{0};
 // Writes into a hidden temporary file beside the target and renames it over the target when
 // finished, so a half-written output never carries the final name. The existing target, if any,
 // is held open without sharing until then.
-class FileSink final : public ByteSink {
+class FileSink final : public BufferedFileSink {
  public:
-  static constexpr std::size_t kBufferSize = 256 * 1024;
-
   FileSink(Handle temp, std::string tempPath, Handle target, std::string finalPath)
       : temp_(std::move(temp)),
         tempPath_(std::move(tempPath)),
         target_(std::move(target)),
-        finalPath_(std::move(finalPath)) {
-    buffer_.reserve(kBufferSize);
-  }
+        finalPath_(std::move(finalPath)) {}
   ~FileSink() override {
     temp_.Close();
     if (!finished_) ::DeleteFileA(tempPath_.c_str());
   }
 
-  bool Write(std::span<const std::uint8_t> bytes) override {
-    if (failed_) return false;
-    if (buffer_.size() + bytes.size() > kBufferSize && !Flush()) return false;
-    if (bytes.size() >= kBufferSize) {
-      if (!WriteAllAt(temp_.Get(), bytes.data(), bytes.size(), flushed_)) return Fail();
-      flushed_ += bytes.size();
-      return true;
-    }
-    buffer_.insert(buffer_.end(), bytes.begin(), bytes.end());
-    return true;
+ private:
+  bool WriteAllAt(const std::uint8_t* data, std::size_t size, std::uint64_t offset) override {
+    return tandrel::WriteAllAt(temp_.Get(), data, size, offset);
   }
-
-  bool WriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes) override {
-    if (failed_ || offset > Written() || bytes.size() > Written() - offset) return false;
-    if (bytes.empty()) return true;
-    if (offset >= flushed_) {
-      std::memcpy(buffer_.data() + (offset - flushed_), bytes.data(), bytes.size());
-      return true;
-    }
-    if (!Flush()) return false;
-    return WriteAllAt(temp_.Get(), bytes.data(), bytes.size(), offset) || Fail();
-  }
-
-  std::uint64_t Written() const override { return flushed_ + buffer_.size(); }
-
-  bool Finish() override {
-    if (failed_ || finished_ || !Flush()) return false;
+  bool Commit() override {
     // The finished file is an ordinary one: the hidden attribute goes before the rename.
     FILE_BASIC_INFO basic{};
     basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
     ::SetFileInformationByHandle(temp_.Get(), FileBasicInfo, &basic, sizeof basic);
-    if (!temp_.Close()) return Fail();
+    if (!temp_.Close()) return false;
     target_.Close();
-    if (!::MoveFileExA(tempPath_.c_str(), finalPath_.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-      return Fail();
-    }
-    finished_ = true;
-    return true;
-  }
-
- private:
-  bool Fail() {
-    failed_ = true;
-    return false;
-  }
-  bool Flush() {
-    if (failed_) return false;
-    if (buffer_.empty()) return true;
-    if (!WriteAllAt(temp_.Get(), buffer_.data(), buffer_.size(), flushed_)) return Fail();
-    flushed_ += buffer_.size();
-    buffer_.clear();
-    return true;
+    return ::MoveFileExA(tempPath_.c_str(), finalPath_.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
   }
 
   Handle temp_;
   std::string tempPath_;
   Handle target_;
   std::string finalPath_;
-  std::vector<std::uint8_t> buffer_;
-  std::uint64_t flushed_ = 0;
-  bool failed_ = false;
-  bool finished_ = false;
 };
 
 // Where the file name of a path begins: after the last backslash, slash or drive colon.
