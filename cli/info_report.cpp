@@ -75,9 +75,10 @@ std::vector<Fact> Facts(const FileReport& r, bool json) {
     const std::string bitrate = m.variableBitrate ? text("VBR")
                                 : json            ? number(m.bitrate)
                                                   : number(m.bitrate / 1000) + " kbit/s";
+    const std::string version = m.mpegVersion == 25 ? "2.5" : number(m.mpegVersion);
     facts.push_back(
         {json ? "mpegVersion" : "version",
-         json ? number(m.mpegVersion) : "MPEG-" + number(m.mpegVersion) + " Layer III"});
+         json ? version : "MPEG-" + version + " Layer III"});
     facts.push_back({json ? "sampleRate" : "sample rate",
                      json ? number(m.sampleRate) : number(m.sampleRate) + " Hz"});
     facts.push_back({json ? "channelMode" : "channel mode", text(ChannelModeName(m.channelMode))});

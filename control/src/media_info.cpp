@@ -20,36 +20,33 @@ constexpr short kNotSupported = 5;
 constexpr short kInvalidParameter = 7;
 
 short ReadMp3(tandrel::ByteSource& source, TandrelMediaInfo& info) {
-  const auto audioStart = tandrel::FindAudioStart(source);
   tandrel::CFrameReader reader;
   if (!reader.Open(source)) return kOpenFailed;
-  reader.Seek(audioStart);
-  if (!reader.ReadFrame()) return reader.Failed() ? kOpenFailed : kSuccess;
+  const auto layout = tandrel::LocateMp3Stream(reader);
+  if (!layout.hasAudio) return layout.failed ? kOpenFailed : kSuccess;
 
-  const auto first = reader.GetHeader();
-  info.audioOffset = reader.GetFrameOffset();
-  info.mpegVersion = first.IsMpeg1() ? 1 : 2;
-  info.channelMode = static_cast<int>(first.ChannelMode());
-  info.sampleRate = first.SampleRate();
-  info.channels = first.IsSingleChannel() ? 1 : 2;
-
-  tandrel::XingInfo xing;
-  info.hasInfoFrame = tandrel::ParseXingHeader(reader.GetFrame(), xing) ? 1 : 0;
-  if (info.hasInfoFrame && xing.HasFrames()) info.infoFrames = xing.frames;
+  // The stream as its reference frame describes it; every frame counted is of that stream.
+  const auto stream = layout.reference;
+  info.audioOffset = layout.firstFrame;
+  info.mpegVersion = stream.IsMpeg1() ? 1 : stream.IsMpeg25() ? 25 : 2;
+  info.channelMode = static_cast<int>(layout.firstHeader.ChannelMode());
+  info.sampleRate = stream.SampleRate();
+  info.channels = stream.IsSingleChannel() ? 1 : 2;
+  info.hasInfoFrame = layout.hasInfo ? 1 : 0;
+  if (layout.hasInfo && layout.info.HasFrames()) info.infoFrames = layout.info.frames;
 
   // The info frame carries whatever bitrate its encoder chose for it: it says nothing about the
   // audio's bitrate and is not an audio frame.
   std::optional<std::uint32_t> bitrate;
-  const auto count = [&](const tandrel::MpegHeader& header) {
+  while (reader.SkipFrame()) {
+    const auto header = reader.GetHeader();
     ++info.frameCount;
     if (!bitrate) {
       bitrate = header.Bitrate();
     } else if (*bitrate != header.Bitrate()) {
       info.variableBitrate = 1;
     }
-  };
-  if (!info.hasInfoFrame) count(first);
-  while (reader.SkipFrame()) count(reader.GetHeader());
+  }
   if (reader.Failed()) return kOpenFailed;
   info.bitrate = info.variableBitrate || !bitrate ? 0 : *bitrate;
   return kSuccess;

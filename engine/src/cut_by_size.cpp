@@ -49,46 +49,28 @@ ResultCode CutWave(ByteSource& source, std::int32_t fileSize, const std::string&
 
 ResultCode CutMp3(ByteSource& source, std::int32_t fileSize, const std::string& savePath,
                   const std::string& base, ProgressSink* sink, FileSystem& files) {
-  CFrameReader reader;
-  reader.Open(source);
-  const auto layout = ReadMp3Layout(reader, source);
-  FrameCursor cursor(reader, layout.firstFrame);
+  Mp3Source mp3;
+  OpenMp3Source(source, mp3);
+  if (!mp3.layout.hasAudio) return mp3.layout.failed ? ResultCode::OpenFailed : ResultCode::NotSupported;
+  FrameCursor cursor(mp3.reader, mp3.layout.audioFrames);
   const std::uint64_t limit = std::uint64_t(fileSize);
   // Only for the progress value: pieces are cut until the frames run out.
   const std::uint64_t n = source.Size() / limit + (source.Size() % limit ? 1 : 0);
   const std::vector<std::optional<FileIdentity>> sourceId{source.Identity()};
 
-  std::uint64_t offset = 0;
-  std::uint32_t length = 0;
   // A piece is opened only when a frame is there to fill it, so frames that end exactly at a
   // piece boundary leave no empty piece behind.
-  bool more = cursor.Next(offset, length);
-  for (std::uint64_t k = 1; more; ++k) {
+  cursor.Next();
+  for (std::uint64_t k = 1; cursor.HasFrame(); ++k) {
     const auto name = PieceName(savePath, base, k, ".mp3");
     if (IsAnyOf(files, name, sourceId)) return ResultCode::OpenFailed;
-    const auto out = files.Create(name);
-    if (!out) return ResultCode::OpenFailed;
-    if (layout.hasInfo && !out->Write(BuildInfoFrame(layout.infoFrame, layout.info, 0, 0)))
-      return ResultCode::OpenFailed;
-    FrameCopier copier(reader, source, *out);
-    std::uint64_t frames = 0;
-    std::uint64_t bytes = 0;
-    // The frame that reaches or passes the size is included.
-    while (more && bytes < limit) {
-      if (!copier.Add(offset, length)) return ResultCode::OpenFailed;
-      ++frames;
-      bytes += length;
-      more = cursor.Next(offset, length);
-    }
-    if (!copier.Flush() || reader.Failed()) return ResultCode::OpenFailed;
-    if (layout.hasInfo && !out->WriteAt(0, BuildInfoFrame(layout.infoFrame, layout.info,
-                                                          ClampTo32(frames), ClampTo32(bytes))))
-      return ResultCode::OpenFailed;
-    if (!out->Finish()) return ResultCode::OpenFailed;
+    const auto written = WriteMp3Piece(files, name, mp3, source, cursor,
+                                       std::numeric_limits<std::uint64_t>::max(), limit);
+    if (written != ResultCode::Success) return written;
     if (sink) sink->Cut(Percent(k, n));
   }
   // The frames ran out: at the end of the source, or at a read error.
-  if (reader.Failed()) return ResultCode::OpenFailed;
+  if (mp3.reader.Failed()) return ResultCode::OpenFailed;
   if (sink) sink->StatusChange(3);
   return ResultCode::Success;
 }

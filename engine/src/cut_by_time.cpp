@@ -67,12 +67,11 @@ ResultCode CutWave(const std::vector<SectionRecord>& sections, ByteSource& sourc
 ResultCode CutMp3(const std::vector<SectionRecord>& sections, ByteSource& source,
                   ProgressSink* sink, FileSystem& files) {
   if (AnyOutputIsSource(files, sections, source)) return ResultCode::OpenFailed;
-  CFrameReader reader;
-  reader.Open(source);
-  const auto layout = ReadMp3Layout(reader, source);
-  const std::uint64_t ms =
-      reader.HasReference() ? reader.GetReference().MsPerFrame() : MsPerFrameForIndex(0);
-  FrameCursor cursor(reader, layout.firstFrame);
+  Mp3Source mp3;
+  OpenMp3Source(source, mp3);
+  if (!mp3.layout.hasAudio) return mp3.layout.failed ? ResultCode::OpenFailed : ResultCode::NotSupported;
+  const std::uint64_t ms = mp3.layout.reference.MsPerFrame();
+  FrameCursor cursor(mp3.reader, mp3.layout.audioFrames);
 
   const auto n = sections.size();
   for (std::size_t k = 0; k < n; ++k) {
@@ -83,31 +82,11 @@ ResultCode CutMp3(const std::vector<SectionRecord>& sections, ByteSource& source
     const std::uint64_t last = s.end == -1 ? std::numeric_limits<std::uint64_t>::max()
                                : s.end < 0 ? 0
                                            : std::uint64_t(s.end) / ms;
-
-    const auto out = files.Create(s.path);
-    if (!out) return ResultCode::OpenFailed;
-    if (layout.hasInfo && !out->Write(BuildInfoFrame(layout.infoFrame, layout.info, 0, 0)))
-      return ResultCode::OpenFailed;
-
-    FrameCopier copier(reader, source, *out);
-    std::uint64_t frames = 0;
-    std::uint64_t bytes = 0;
-    if (first < last && cursor.SeekFrame(first)) {
-      std::uint64_t offset = 0;
-      std::uint32_t length = 0;
-      while (cursor.Index() < last && cursor.Next(offset, length)) {
-        if (!copier.Add(offset, length)) return ResultCode::OpenFailed;
-        ++frames;
-        bytes += length;
-      }
-    }
-    if (!copier.Flush() || reader.Failed()) return ResultCode::OpenFailed;
-    if (layout.hasInfo) {
-      const auto info =
-          BuildInfoFrame(layout.infoFrame, layout.info, ClampTo32(frames), ClampTo32(bytes));
-      if (!out->WriteAt(0, info)) return ResultCode::OpenFailed;
-    }
-    if (!out->Finish()) return ResultCode::OpenFailed;
+    // A section past the end of the stream gives a piece without frames.
+    const bool any = first < last && cursor.SeekFrame(first);
+    const auto written = WriteMp3Piece(files, s.path, mp3, source, cursor, any ? last : 0,
+                                       std::numeric_limits<std::uint64_t>::max());
+    if (written != ResultCode::Success) return written;
     if (sink) sink->Cut(Percent(k + 1, n));
   }
   if (sink) sink->StatusChange(3);

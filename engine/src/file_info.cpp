@@ -26,20 +26,37 @@ std::int32_t WavePlayTime(ByteSource& source) {
   return ClampToLong(std::int64_t{header.DataSize()} * 1000 / perSecond);
 }
 
+// Probes spread over the audio: when every one finds a frame of the reference's bitrate, the
+// stream is taken as constant-bit-rate and measured by its length.
+constexpr int kBitrateProbes = 16;
+
+bool IsConstantBitrate(CFrameReader& reader, const Mp3Layout& layout) {
+  const auto span = layout.audioEnd - layout.audioFrames;
+  for (int i = 0; i < kBitrateProbes; ++i) {
+    reader.Seek(layout.audioFrames + span / kBitrateProbes * i);
+    MpegHeader header;
+    if (reader.FindChainedHeader(kFrameChain, false, header) &&
+        header.BitrateIndex() != layout.reference.BitrateIndex())
+      return false;
+  }
+  return true;
+}
+
 std::int32_t Mp3PlayTime(ByteSource& source) {
   CFrameReader reader;
   reader.Open(source);
-  if (!reader.HasReference()) return 0;
-  // The info header sits in the first frame of the audio, after any ID3v2 tag.
-  const auto audioStart = FindAudioStart(source);
-  reader.Seek(audioStart);
-  if (reader.ReadFrame()) {
-    XingInfo info;
-    if (ParseXingHeader(reader.GetFrame(), info) && info.HasFrames()) {
-      return ClampToLong(std::int64_t{info.frames} * reader.GetHeader().MsPerFrame());
-    }
-  }
-  return ClampToLong(reader.EstimatePlayTime(source.Size() - audioStart));
+  const auto layout = LocateMp3Stream(reader);
+  if (!layout.hasAudio) return 0;
+  const std::int64_t ms = layout.reference.MsPerFrame();
+  // An info header that agrees with the file counts its frames; a constant-bit-rate stream is
+  // measured by its length; any other stream is counted frame by frame, which is exact.
+  if (const auto frames = layout.TrustedInfoFrames()) return ClampToLong(*frames * ms);
+  if (IsConstantBitrate(reader, layout))
+    return ClampToLong(reader.EstimatePlayTime(layout.audioEnd - layout.audioFrames));
+  reader.Seek(layout.audioFrames);
+  std::int64_t frames = 0;
+  while (reader.SkipFrame()) ++frames;
+  return ClampToLong(frames * ms);
 }
 
 }  // namespace

@@ -4,6 +4,53 @@
 #include <cstring>
 
 namespace tandrel {
+namespace {
+
+// Passes reads through and remembers one that came back short inside the source: a read error,
+// which the tag and frame searches would otherwise take for the end of the data.
+class CheckedSource final : public ByteSource {
+ public:
+  explicit CheckedSource(ByteSource& source) : source_(source) {}
+  std::uint64_t Size() const override { return source_.Size(); }
+  std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> dst) override {
+    const auto got = source_.ReadAt(offset, dst);
+    if (got < dst.size() && offset < Size() && Size() - offset > got) failed_ = true;
+    return got;
+  }
+  bool Failed() const { return failed_; }
+
+ private:
+  ByteSource& source_;
+  bool failed_ = false;
+};
+
+}  // namespace
+
+FrameChain FollowChain(std::span<const std::uint8_t> bytes, bool toAudioEnd,
+                       std::optional<MpegHeader> stream, int needed) {
+  FrameChain chain;
+  std::size_t at = 0;
+  while (chain.headers < needed && at <= bytes.size() && bytes.size() - at >= 4) {
+    const auto header = MpegHeader::FromBytes(bytes.subspan(at));
+    if (!header.IsAcceptable() || (stream && !header.SameStream(*stream))) break;
+    if (!stream) stream = header;
+    ++chain.headers;
+    at += header.FrameLength();
+    if (toAudioEnd && at == bytes.size()) {
+      chain.reachesEnd = true;
+      break;
+    }
+  }
+  return chain;
+}
+
+bool IsInfoFrame(std::span<const std::uint8_t> frame) {
+  if (frame.size() < 4) return false;
+  const auto tag = MpegHeader::FromBytes(frame).InfoTagOffset();
+  if (frame.size() < tag + 4) return false;
+  return std::memcmp(frame.data() + tag, "Xing", 4) == 0 ||
+         std::memcmp(frame.data() + tag, "Info", 4) == 0;
+}
 
 bool CFrameReader::Open(const std::string& path) {
   Close();
@@ -20,22 +67,28 @@ bool CFrameReader::Open(ByteSource& source) {
 
 bool CFrameReader::OpenReader() {
   if (!reader_) reader_ = std::make_unique<ByteReader>(*ownedSource_);
-  closed_ = false;
   frameCount_ = 0;
   bodySize_ = 0;
   hasReference_ = false;
-  // The reference comes from the middle region of the file, where neither a leading tag nor an
-  // info frame can be. A file without frames still opens.
-  reader_->Seek(reader_->Size() / 10);
-  ReadFrame();
-  reader_->Seek(0);
+  audioEnd_ = reader_->Size();
   return true;
 }
 
 void CFrameReader::Close() {
-  closed_ = true;
   reader_.reset();
   ownedSource_.reset();
+  hasReference_ = false;
+  audioEnd_ = 0;
+}
+
+void CFrameReader::SetReference(MpegHeader reference, std::uint32_t length) {
+  hasReference_ = true;
+  reference_ = reference;
+  referenceBodySize_ = length - 4;
+}
+
+void CFrameReader::SetAudioEnd(std::uint64_t end) {
+  audioEnd_ = reader_ ? std::min(end, reader_->Size()) : 0;
 }
 
 std::uint64_t CFrameReader::GetFileLength() const {
@@ -50,46 +103,56 @@ std::uint64_t CFrameReader::Tell() const {
   return reader_ ? reader_->Tell() : 0;
 }
 
-bool CFrameReader::IsCandidate(const std::uint8_t* b) const {
-  if (b[0] != 0xFF) return false;
-  if (!hasReference_) return (b[1] & 0xF0) == 0xF0;
-  const auto ref = reference_.Word();
-  // Sync and version (upper 5 bits of byte 1), sample-rate index (bits 3-2 of byte 2), and the
-  // single-channel state must agree with the reference.
-  return (b[1] & 0xF8) == ((ref >> 16) & 0xF8) && (b[2] & 0x0C) == ((ref >> 8) & 0x0C) &&
-         ((b[3] >> 6) == MpegHeader::kSingleChannel) == reference_.IsSingleChannel();
+std::span<const std::uint8_t> CFrameReader::PeekUpTo(std::size_t n) {
+  const auto pos = reader_->Tell();
+  if (pos >= audioEnd_) return {};
+  return reader_->Peek(static_cast<std::size_t>(std::min<std::uint64_t>(n, audioEnd_ - pos)));
 }
 
-bool CFrameReader::FindHeader(MpegHeader& header) {
-  if (closed_ || !reader_) return false;
+bool CFrameReader::FindChainedHeader(int needed, bool infoFrames, MpegHeader& found) {
+  if (!reader_) return false;
+  const std::optional<MpegHeader> stream =
+      hasReference_ ? std::optional<MpegHeader>(reference_) : std::nullopt;
   for (;;) {
-    const auto head = reader_->Peek(4);
-    if (head.empty()) return false;
-    if (!IsCandidate(head.data())) {
-      // Byte-wise search: jump to the next 0xFF in what is buffered.
-      const auto avail = reader_->Available();
-      const void* next =
-          avail.size() > 1 ? std::memchr(avail.data() + 1, 0xFF, avail.size() - 1) : nullptr;
-      reader_->Skip(next ? static_cast<const std::uint8_t*>(next) - avail.data()
-                         : std::max<std::size_t>(avail.size(), 1));
+    const auto pos = reader_->Tell();
+    if (pos >= audioEnd_ || audioEnd_ - pos < 4) return false;
+    auto avail = reader_->Available();
+    if (avail.empty()) return false;
+    avail = avail.first(static_cast<std::size_t>(std::min<std::uint64_t>(avail.size(), audioEnd_ - pos)));
+    if (avail[0] != 0xFF) {
+      // Jump to the next 0xFF in what is buffered.
+      const void* next = std::memchr(avail.data(), 0xFF, avail.size());
+      reader_->Skip(next ? static_cast<const std::uint8_t*>(next) - avail.data() : avail.size());
       continue;
     }
-    header = MpegHeader::FromBytes(head);
-    if (!header.IsAcceptable()) {
-      reader_->Skip(4);  // a refused candidate is passed over whole
+    const auto head = PeekUpTo(4);
+    if (head.size() < 4) return false;
+    const auto header = MpegHeader::FromBytes(head);
+    if (!header.IsAcceptable() || (stream && !header.SameStream(*stream)) ||
+        header.FrameLength() > audioEnd_ - pos) {
+      reader_->Skip(1);
       continue;
     }
-    frameOffset_ = reader_->Tell();
+    const auto length = header.FrameLength();
+    const std::size_t want = needed <= kFrameChain ? length + 4 : ChainBytes(needed);
+    const auto bytes = PeekUpTo(want);
+    if (bytes.size() < std::min<std::uint64_t>(want, audioEnd_ - pos)) return false;  // a read failed
+    if (!FollowChain(bytes, pos + bytes.size() == audioEnd_, stream, needed).Holds(needed)) {
+      reader_->Skip(1);
+      continue;
+    }
+    if (!infoFrames && IsInfoFrame(bytes.first(std::min<std::size_t>(length, bytes.size())))) {
+      // An info frame inside the stream, where files were joined by copying: it holds no audio.
+      reader_->Skip(length);
+      continue;
+    }
+    frameOffset_ = pos;
+    found = header;
     return true;
   }
 }
 
 void CFrameReader::Accept(MpegHeader header, std::uint32_t length) {
-  if (!hasReference_) {
-    hasReference_ = true;
-    reference_ = header;
-    referenceBodySize_ = length - 4;
-  }
   header_ = header;
   bodySize_ = length - 4;
   ++frameCount_;
@@ -97,7 +160,7 @@ void CFrameReader::Accept(MpegHeader header, std::uint32_t length) {
 
 std::optional<std::span<const std::uint8_t>> CFrameReader::ReadFrame() {
   MpegHeader header;
-  if (!FindHeader(header)) return std::nullopt;
+  if (!FindChainedHeader(kFrameChain, false, header)) return std::nullopt;
   const auto length = header.FrameLength();
   if (reader_->Read({frame_.data(), length}) < length) return std::nullopt;
   Accept(header, length);
@@ -106,12 +169,8 @@ std::optional<std::span<const std::uint8_t>> CFrameReader::ReadFrame() {
 
 bool CFrameReader::SkipFrame() {
   MpegHeader header;
-  if (!FindHeader(header)) return false;
+  if (!FindChainedHeader(kFrameChain, false, header)) return false;
   const auto length = header.FrameLength();
-  if (reader_->Size() - frameOffset_ < length) {
-    reader_->Seek(reader_->Size());
-    return false;
-  }
   reader_->Skip(length);
   Accept(header, length);
   return true;
@@ -119,47 +178,84 @@ bool CFrameReader::SkipFrame() {
 
 bool CFrameReader::ViewFrame() {
   MpegHeader header;
-  if (!FindHeader(header)) return false;
+  if (!FindChainedHeader(kFrameChain, false, header)) return false;
   const auto length = header.FrameLength();
   const auto bytes = reader_->Peek(length);
-  if (bytes.empty()) {
-    reader_->Seek(reader_->Size());
-    return false;
-  }
+  if (bytes.empty()) return false;
   view_ = bytes;
   reader_->Skip(length);
   Accept(header, length);
   return true;
 }
 
-std::int64_t CFrameReader::EstimatePlayTime(std::optional<std::uint64_t> audioBytes) const {
+std::int64_t CFrameReader::EstimatePlayTime(std::uint64_t audioBytes) const {
   if (!hasReference_) return 0;
   const std::uint64_t unpadded = referenceBodySize_ + 4 - (reference_.IsPadded() ? 1 : 0);
-  const auto bytes = audioBytes.value_or(GetFileLength());
-  return static_cast<std::int64_t>(bytes / unpadded) * reference_.MsPerFrame();
+  return static_cast<std::int64_t>(audioBytes / unpadded) * reference_.MsPerFrame();
 }
 
-std::uint64_t Id3v2TagSize(std::span<const std::uint8_t> b) {
-  // "ID3" major minor flags size(4 x 7 bits, big-endian); a footer of 10 more bytes when flag 0x10.
-  if (b.size() < 10 || b[0] != 'I' || b[1] != 'D' || b[2] != '3' || b[3] == 0xFF || b[4] == 0xFF)
-    return 0;
-  if ((b[6] | b[7] | b[8] | b[9]) & 0x80) return 0;
-  const std::uint64_t body = (std::uint64_t{b[6]} << 21) | (std::uint64_t{b[7]} << 14) |
-                             (std::uint64_t{b[8]} << 7) | std::uint64_t{b[9]};
-  return 10 + body + ((b[5] & 0x10) ? 10 : 0);
+std::optional<std::uint32_t> Mp3Layout::TrustedInfoFrames() const {
+  if (!hasInfo || !info.HasFrames() || !info.HasBytes()) return std::nullopt;
+  const std::uint64_t audio = audioEnd - firstFrame;
+  const std::uint64_t stated = info.bytes;
+  const auto difference = stated > audio ? stated - audio : audio - stated;
+  if (difference > audio / 16) return std::nullopt;
+  return info.frames;
 }
 
-std::uint64_t FindAudioStart(ByteSource& source) {
-  std::uint64_t pos = 0;
-  // Some taggers prepend a new tag in front of an old one; follow a few.
-  for (int i = 0; i < 8; ++i) {
-    std::uint8_t head[10];
-    if (source.ReadAt(pos, head) < sizeof head) break;
-    const auto tag = Id3v2TagSize(head);
-    if (tag == 0 || tag > source.Size() - pos) break;
-    pos += tag;
+Mp3Layout LocateMp3Stream(CFrameReader& reader) {
+  Mp3Layout layout;
+  if (!reader.Source()) return layout;
+  CheckedSource source(*reader.Source());
+  const auto located = [&] {
+    layout.failed = source.Failed() || reader.Failed();
+    return layout;
+  };
+  layout.audioStart = FindAudioStart(source);
+  layout.audioEnd = FindAudioEnd(source, layout.audioStart);
+  layout.audioFrames = layout.audioEnd;
+  reader.ClearReference();
+  reader.SetAudioEnd(layout.audioEnd);
+
+  reader.Seek(layout.audioStart);
+  MpegHeader header;
+  if (!reader.FindChainedHeader(kStreamChain, true, header)) {
+    reader.Seek(layout.audioEnd);
+    return located();
   }
-  return pos;
+  layout.firstFrame = reader.Tell();
+  layout.firstHeader = header;
+  layout.audioFrames = layout.firstFrame;
+  std::vector<std::uint8_t> first(header.FrameLength());
+  first.resize(source.ReadAt(layout.firstFrame, first));
+  if (IsInfoFrame(first)) {
+    // Not audio, whether its fields can be read or not.
+    layout.audioFrames = layout.firstFrame + header.FrameLength();
+    XingInfo info;
+    if (ParseXingHeader(first, info)) {
+      layout.hasInfo = true;
+      layout.info = info;
+      layout.infoFrame = std::move(first);
+    }
+  }
+
+  // The reference comes from inside the stream, a tenth of the way in, so that a damaged or odd
+  // first frame does not decide what the stream is.
+  const auto span = layout.audioEnd - layout.audioFrames;
+  reader.Seek(layout.audioFrames + span / 10);
+  if (!reader.FindChainedHeader(kStreamChain, false, header)) {
+    reader.Seek(layout.audioFrames);
+    if (!reader.FindChainedHeader(kStreamChain, false, header)) {
+      reader.Seek(layout.audioEnd);
+      return located();
+    }
+  }
+  layout.hasAudio = true;
+  layout.reference = header;
+  layout.referenceLength = header.FrameLength();
+  reader.SetReference(header, layout.referenceLength);
+  reader.Seek(layout.audioFrames);
+  return located();
 }
 
 }  // namespace tandrel

@@ -16,8 +16,6 @@ constexpr std::uint64_t kMaxWaveData = std::numeric_limits<std::uint32_t>::max()
 constexpr std::uint32_t kJoinInfoFlags =
     XingInfo::kFramesFlag | XingInfo::kBytesFlag | XingInfo::kScaleFlag;
 
-using Sources = std::vector<std::unique_ptr<ByteSource>>;
-
 bool SameKindList(const std::vector<std::string>& paths) {
   const auto kind = GetAudioKind(paths.front());
   for (const auto& p : paths) {
@@ -26,13 +24,16 @@ bool SameKindList(const std::vector<std::string>& paths) {
   return true;
 }
 
-ResultCode JoinWave(const std::string& saveFileName, Sources& inputs, ProgressSink* sink,
-                    FileSystem& files) {
-  std::vector<WaveHeader> headers(inputs.size());
+// The inputs are opened one at a time, in each pass: a join of thousands of chapters never holds
+// more than one of them open.
+ResultCode JoinWave(const std::string& saveFileName, const std::vector<std::string>& paths,
+                    ProgressSink* sink, FileSystem& files) {
+  std::vector<WaveHeader> headers(paths.size());
   std::uint64_t total = 0;
-  for (std::size_t i = 0; i < inputs.size(); ++i) {
-    if (ReadWaveHeader(*inputs[i], headers[i]) < WaveHeader::kSize)
-      return ResultCode::WaveReadFailed;
+  for (std::size_t i = 0; i < paths.size(); ++i) {
+    const auto input = files.OpenRead(paths[i]);
+    if (!input) return ResultCode::OpenFailed;
+    if (ReadWaveHeader(*input, headers[i]) < WaveHeader::kSize) return ResultCode::WaveReadFailed;
     if (!SameWaveFormat(headers.front(), headers[i])) return ResultCode::WaveFormatsDiffer;
     total += headers[i].DataSize();
   }
@@ -42,12 +43,14 @@ ResultCode JoinWave(const std::string& saveFileName, Sources& inputs, ProgressSi
   if (!out) return ResultCode::OpenFailed;
   if (!out->Write(headers.front().WithDataSize(static_cast<std::uint32_t>(total)).bytes))
     return ResultCode::OpenFailed;
-  for (std::size_t i = 0; i < inputs.size(); ++i) {
+  for (std::size_t i = 0; i < paths.size(); ++i) {
+    const auto input = files.OpenRead(paths[i]);
+    if (!input) return ResultCode::OpenFailed;
     // Exactly the sample data: chunks after it (tags, cue points) are not audio.
     const auto from = headers[i].dataOffset;
-    if (!CopyByteRange(*inputs[i], *out, from, from + headers[i].DataSize()))
+    if (!CopyByteRange(*input, *out, from, from + headers[i].DataSize()))
       return ResultCode::OpenFailed;
-    if (sink) sink->Join(Percent(i + 1, inputs.size()));
+    if (sink) sink->Join(Percent(i + 1, paths.size()));
   }
   if (!out->Finish()) return ResultCode::OpenFailed;
   if (sink) sink->StatusChange(4);
@@ -55,64 +58,67 @@ ResultCode JoinWave(const std::string& saveFileName, Sources& inputs, ProgressSi
 }
 
 // The frame the joined stream's info frame is built on: the first input's own info frame, or its
-// first header with an empty side information and the tag where a reader looks for it.
-std::vector<std::uint8_t> InfoFrameBase(const Mp3Layout& layout, const CFrameReader& reader) {
+// reference header with an empty side information and the tag where a reader looks for it.
+std::vector<std::uint8_t> InfoFrameBase(const Mp3Layout& layout) {
   if (layout.hasInfo) return layout.infoFrame;
-  const auto header = reader.HasReference() ? reader.GetReference() : *layout.firstHeader;
+  const auto header = layout.reference;
   std::vector<std::uint8_t> frame(header.InfoTagOffset() + 4, 0);
-  const auto word = header.Word();
-  for (int i = 0; i < 4; ++i) frame[i] = static_cast<std::uint8_t>(word >> (24 - 8 * i));
+  header.WriteTo(frame);
   std::copy_n("Xing", 4, frame.begin() + header.InfoTagOffset());
   return frame;
 }
 
-ResultCode JoinMp3(const std::string& saveFileName, Sources& inputs, ProgressSink* sink,
-                   FileSystem& files) {
+ResultCode JoinMp3(const std::string& saveFileName, const std::vector<std::string>& paths,
+                   ProgressSink* sink, FileSystem& files) {
+  // Every input must hold audio, and all of one stream shape: frames of other versions, rates or
+  // channel counts in one stream are garbled by players. Bitrates may differ.
+  std::optional<MpegHeader> shape;
+  for (const auto& path : paths) {
+    const auto input = files.OpenRead(path);
+    if (!input) return ResultCode::OpenFailed;
+    Mp3Source mp3;
+    OpenMp3Source(*input, mp3);
+    if (!mp3.layout.hasAudio)
+      return mp3.layout.failed ? ResultCode::OpenFailed : ResultCode::NotSupported;
+    if (!shape) shape = mp3.layout.reference;
+    if (!shape->SameStream(mp3.layout.reference)) return ResultCode::KindsDiffer;
+  }
+
   const auto out = files.Create(saveFileName);
   if (!out) return ResultCode::OpenFailed;
-
-  // The first input's leading tag, byte for byte, then the info frame of the whole stream.
   std::vector<std::uint8_t> infoBase;
   XingInfo joinInfo;
   std::uint64_t infoAt = 0;
-  {
-    CFrameReader reader;
-    reader.Open(*inputs.front());
-    const auto layout = ReadMp3Layout(reader, *inputs.front());
-    if (!CopyByteRange(*inputs.front(), *out, 0, layout.audioStart)) return ResultCode::OpenFailed;
-    infoAt = layout.audioStart;
-    if (layout.firstHeader) {
-      infoBase = InfoFrameBase(layout, reader);
+  std::uint64_t frames = 0;
+  std::uint64_t bytes = 0;
+  for (std::size_t i = 0; i < paths.size(); ++i) {
+    const auto input = files.OpenRead(paths[i]);
+    if (!input) return ResultCode::OpenFailed;
+    Mp3Source mp3;
+    OpenMp3Source(*input, mp3);
+    if (!mp3.layout.hasAudio) return ResultCode::OpenFailed;  // it changed since it was checked
+    if (i == 0) {
+      // The first input's leading tag, byte for byte, then the info frame of the whole stream.
+      if (!CopyByteRange(*input, *out, 0, mp3.layout.audioStart)) return ResultCode::OpenFailed;
+      infoAt = mp3.layout.audioStart;
+      infoBase = InfoFrameBase(mp3.layout);
       joinInfo.flags = kJoinInfoFlags;
       joinInfo.scale = 0;
       joinInfo.tagOffset = MpegHeader::FromBytes(infoBase).InfoTagOffset();
       if (!out->Write(BuildInfoFrame(infoBase, joinInfo, 0, 0))) return ResultCode::OpenFailed;
     }
-  }
-
-  std::uint64_t frames = 0;
-  std::uint64_t bytes = 0;
-  for (std::size_t i = 0; i < inputs.size(); ++i) {
-    // One reader at a time, whatever the number of inputs. Each input contributes its audio
-    // frames only: not its info frame, tags or trailing bytes.
-    CFrameReader reader;
-    reader.Open(*inputs[i]);
-    const auto layout = ReadMp3Layout(reader, *inputs[i]);
-    FrameCursor cursor(reader, layout.firstFrame);
-    FrameCopier copier(reader, *inputs[i], *out);
-    std::uint64_t offset = 0;
-    std::uint32_t length = 0;
-    while (cursor.Next(offset, length)) {
-      if (!copier.Add(offset, length)) return ResultCode::OpenFailed;
+    // Each input contributes its audio frames only: not its info frame, tags or trailing bytes.
+    FrameCursor cursor(mp3.reader, mp3.layout.audioFrames);
+    FrameCopier copier(mp3.reader, *input, *out);
+    while (cursor.Next()) {
+      if (!copier.Add(cursor.Offset(), cursor.Length())) return ResultCode::OpenFailed;
       ++frames;
-      bytes += length;
+      bytes += cursor.Length();
     }
-    if (!copier.Flush() || reader.Failed()) return ResultCode::OpenFailed;
-    if (sink) sink->Join(Percent(i + 1, inputs.size()));
+    if (!copier.Flush() || mp3.reader.Failed()) return ResultCode::OpenFailed;
+    if (sink) sink->Join(Percent(i + 1, paths.size()));
   }
-  if (!infoBase.empty() &&
-      !out->WriteAt(infoAt,
-                    BuildInfoFrame(infoBase, joinInfo, ClampTo32(frames), ClampTo32(bytes))))
+  if (!out->WriteAt(infoAt, BuildInfoFrame(infoBase, joinInfo, ClampTo32(frames), bytes)))
     return ResultCode::OpenFailed;
   if (!out->Finish()) return ResultCode::OpenFailed;
   if (sink) sink->StatusChange(4);
@@ -129,17 +135,17 @@ ResultCode Join(const std::string& saveFileName, const std::string& filesToJoin,
   const auto kind = GetAudioKind(paths->front());
   if (kind == AudioKind::None) return ResultCode::NotSupported;
 
-  Sources inputs;
+  // Every input must open before anything is written; each is closed again at once.
   std::vector<std::optional<FileIdentity>> identities;
   for (const auto& path : *paths) {
-    inputs.push_back(files.OpenRead(path));
-    if (!inputs.back()) return ResultCode::OpenFailed;
-    identities.push_back(inputs.back()->Identity());
+    const auto input = files.OpenRead(path);
+    if (!input) return ResultCode::OpenFailed;
+    identities.push_back(input->Identity());
   }
   // Writing over an input would destroy it while it is read.
   if (IsAnyOf(files, saveFileName, identities)) return ResultCode::OpenFailed;
-  return kind == AudioKind::Wave ? JoinWave(saveFileName, inputs, sink, files)
-                                 : JoinMp3(saveFileName, inputs, sink, files);
+  return kind == AudioKind::Wave ? JoinWave(saveFileName, *paths, sink, files)
+                                 : JoinMp3(saveFileName, *paths, sink, files);
 }
 
 }  // namespace tandrel

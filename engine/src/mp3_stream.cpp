@@ -3,41 +3,22 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 
 namespace tandrel {
-
-Mp3Layout ReadMp3Layout(CFrameReader& reader, ByteSource& source) {
-  Mp3Layout layout;
-  layout.audioStart = FindAudioStart(source);
-  layout.firstFrame = layout.audioStart;
-  reader.Seek(layout.audioStart);
-  if (reader.ReadFrame()) {
-    layout.firstHeader = reader.GetHeader();
-    XingInfo info;
-    if (ParseXingHeader(reader.GetFrame(), info)) {
-      layout.hasInfo = true;
-      layout.info = info;
-      const auto frame = reader.GetFrame();
-      layout.infoFrame.assign(frame.begin(), frame.end());
-      // The info frame describes the stream; it is not audio and is never copied as such.
-      layout.firstFrame = reader.GetFrameOffset() + frame.size();
-    }
-  }
-  reader.Seek(0);
-  return layout;
-}
 
 FrameCursor::FrameCursor(CFrameReader& reader, std::uint64_t firstFrame) : reader_(reader) {
   reader_.Seek(firstFrame);
   marks_.push_back(firstFrame);
 }
 
-bool FrameCursor::Next(std::uint64_t& offset, std::uint32_t& length) {
-  if (!reader_.ViewFrame()) return false;
-  offset = reader_.GetFrameOffset();
-  length = reader_.GetBodySize() + 4;
+bool FrameCursor::Next() {
+  hasFrame_ = reader_.ViewFrame();
+  if (!hasFrame_) return false;
+  offset_ = reader_.GetFrameOffset();
+  length_ = reader_.GetBodySize() + 4;
   if (index_ % stride_ == 0 && index_ / stride_ == marks_.size()) {
-    marks_.push_back(offset);
+    marks_.push_back(offset_);
     if (marks_.size() > kMaxMarks) {
       // Keep every other mark: the table stays small and re-reading stays bounded.
       for (std::size_t i = 0; 2 * i < marks_.size(); ++i) marks_[i] = marks_[2 * i];
@@ -50,17 +31,17 @@ bool FrameCursor::Next(std::uint64_t& offset, std::uint32_t& length) {
 }
 
 bool FrameCursor::SeekFrame(std::uint64_t index) {
+  if (hasFrame_ && Index() == index) return true;
   // Jump to the nearest remembered frame at or before `index` when that saves reading, or when
-  // the position lies behind us.
+  // the position lies behind us. A mark is where a frame was found, so reading from it finds
+  // that frame again, and every frame after it as before.
   const auto mark = std::min<std::uint64_t>(index / stride_, marks_.size() - 1);
   if (index < index_ || mark * stride_ > index_) {
     reader_.Seek(marks_[mark]);
     index_ = mark * stride_;
   }
-  std::uint64_t offset = 0;
-  std::uint32_t length = 0;
-  while (index_ < index) {
-    if (!Next(offset, length)) return false;
+  while (index_ <= index) {
+    if (!Next()) return false;
   }
   return true;
 }
@@ -102,6 +83,38 @@ bool FrameCopier::Add(std::uint64_t offset, std::uint32_t length) {
 
 bool FrameCopier::Flush() {
   return WritePending();
+}
+
+void OpenMp3Source(ByteSource& source, Mp3Source& mp3) {
+  mp3.reader.Open(source);
+  mp3.layout = LocateMp3Stream(mp3.reader);
+}
+
+ResultCode WriteMp3Piece(FileSystem& files, const std::string& path, Mp3Source& mp3,
+                         ByteSource& source, FrameCursor& cursor, std::uint64_t endIndex,
+                         std::uint64_t byteLimit) {
+  const auto& layout = mp3.layout;
+  const auto out = files.Create(path);
+  if (!out) return ResultCode::OpenFailed;
+  // A placeholder of the info frame's length first; it is completed once the counts are known.
+  if (layout.hasInfo && !out->Write(BuildInfoFrame(layout.infoFrame, layout.info, 0, 0)))
+    return ResultCode::OpenFailed;
+  std::uint64_t frames = 0;
+  std::uint64_t bytes = 0;
+  {
+    FrameCopier copier(mp3.reader, source, *out);
+    while (cursor.HasFrame() && cursor.Index() < endIndex && bytes < byteLimit) {
+      if (!copier.Add(cursor.Offset(), cursor.Length())) return ResultCode::OpenFailed;
+      ++frames;
+      bytes += cursor.Length();
+      cursor.Next();
+    }
+    if (!copier.Flush() || mp3.reader.Failed()) return ResultCode::OpenFailed;
+  }
+  if (layout.hasInfo &&
+      !out->WriteAt(0, BuildInfoFrame(layout.infoFrame, layout.info, ClampTo32(frames), bytes)))
+    return ResultCode::OpenFailed;
+  return out->Finish() ? ResultCode::Success : ResultCode::OpenFailed;
 }
 
 std::int16_t Percent(std::uint64_t k, std::uint64_t n) {

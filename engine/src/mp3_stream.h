@@ -1,53 +1,49 @@
 #pragma once
 
-// The shape of one MP3 source as the operations see it, and the pieces they share to walk and
-// copy its frames. Internal to the engine.
+// The pieces the operations share to walk and copy the frames of an MP3 source. Internal to the
+// engine.
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "tandrel/byte_io.h"
+#include "tandrel/file_system.h"
 #include "tandrel/frame_reader.h"
-#include "tandrel/mpeg_header.h"
-#include "tandrel/operations.h"
-#include "tandrel/xing_header.h"
+#include "tandrel/result_code.h"
 
 namespace tandrel {
-
-struct Mp3Layout {
-  std::uint64_t audioStart = 0;           // first byte after any leading ID3v2 tags
-  std::uint64_t firstFrame = 0;           // where frame 0 is searched for (after the info frame)
-  bool hasInfo = false;                   // the first frame is an info frame ("Xing" or "Info")
-  XingInfo info;                          // its fields, when present
-  std::vector<std::uint8_t> infoFrame;    // its bytes as stored
-  std::optional<MpegHeader> firstHeader;  // the first frame's header, info frame or not
-};
-
-// Looks at the start of the stream through an opened reader and leaves the reader at byte 0.
-Mp3Layout ReadMp3Layout(CFrameReader& reader, ByteSource& source);
 
 // Walks the audio frames by index: frame 0 is the first frame after the info frame. Going back
 // re-reads from the nearest remembered frame offset, so any order of positions costs a bounded
 // amount of re-reading; the table of offsets is sparse and its size bounded, whatever the length.
 class FrameCursor {
  public:
+  // Over a reader that LocateMp3Stream set up, before frame 0, which is searched from
+  // `firstFrame` on. There is no current frame until Next or SeekFrame.
   FrameCursor(CFrameReader& reader, std::uint64_t firstFrame);
 
-  // Positions before frame `index`; false when the stream has fewer frames.
+  // Makes frame `index` the current one; false when the stream has fewer frames.
   bool SeekFrame(std::uint64_t index);
-  // The next frame's offset and length; false at the end of the stream.
-  bool Next(std::uint64_t& offset, std::uint32_t& length);
-  // The index of the frame Next gives.
-  std::uint64_t Index() const { return index_; }
+  // Makes the next frame the current one; false at the end of the stream.
+  bool Next();
+
+  bool HasFrame() const { return hasFrame_; }
+  std::uint64_t Index() const { return index_ - 1; }
+  std::uint64_t Offset() const { return offset_; }
+  std::uint32_t Length() const { return length_; }
 
  private:
   static constexpr std::size_t kMaxMarks = 4096;
 
   CFrameReader& reader_;
-  std::vector<std::uint64_t> marks_;  // offset of frame i * stride_
+  std::vector<std::uint64_t> marks_;  // offset of frame i * stride_ (mark 0: where the search starts)
   std::uint64_t stride_ = 256;
-  std::uint64_t index_ = 0;
+  std::uint64_t index_ = 0;  // frames read so far: the index of the next one
+  bool hasFrame_ = false;
+  std::uint64_t offset_ = 0;
+  std::uint32_t length_ = 0;
 };
 
 // Copies the frames a cursor over `reader` gives to a sink. Frames that follow one another go out
@@ -75,10 +71,27 @@ class FrameCopier {
   bool failed_ = false;
 };
 
+// One MP3 source opened for the operations: its reader, located, and where its audio lies.
+struct Mp3Source {
+  CFrameReader reader;
+  Mp3Layout layout;
+};
+// Opens `source` and locates its audio; layout.hasAudio tells whether it has any.
+void OpenMp3Source(ByteSource& source, Mp3Source& mp3);
+
+// Writes one piece of an MP3 source to `path`: the source's info frame when it has one, the
+// frames from the cursor's current one on while their index is below `endIndex` and the piece
+// holds fewer than `byteLimit` frame bytes (the frame that reaches the limit is included), then
+// the info frame completed with the piece's counts. Leaves the cursor on the first frame not
+// written. OpenFailed when the piece cannot be created, a read fails or a write fails.
+ResultCode WriteMp3Piece(FileSystem& files, const std::string& path, Mp3Source& mp3,
+                         ByteSource& source, FrameCursor& cursor, std::uint64_t endIndex,
+                         std::uint64_t byteLimit);
+
 // trunc(k / n * 100), the progress value after the k-th of n pieces or inputs.
 std::int16_t Percent(std::uint64_t k, std::uint64_t n);
 
-// Info-frame counts are 32-bit.
+// Info-frame frame counts are 32-bit.
 std::uint32_t ClampTo32(std::uint64_t value);
 
 // True when `path` names the same file as one of `files`.

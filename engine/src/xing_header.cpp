@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "tandrel/mpeg_header.h"
 
@@ -39,7 +40,9 @@ bool ParseXingHeader(std::span<const std::uint8_t> frame, XingInfo& info) {
   found.toc = info.toc;
   found.tagOffset = static_cast<std::uint32_t>(tag);
   found.version = header.IsMpeg1() ? 1 : 0;
-  found.sampleRate = kXingSampleRates[header.SampleRateIndex()] >> (header.IsMpeg1() ? 0 : 1);
+  // Half the MPEG-1 rates for MPEG-2, a quarter for MPEG-2.5.
+  found.sampleRate = kXingSampleRates[header.SampleRateIndex()] >>
+                     (header.IsMpeg1() ? 0 : header.IsMpeg25() ? 2 : 1);
   found.flags = GetBe32(frame, tag + 4);
   std::size_t at = tag + 8;
   // Each field is present only when its flag is set, and only trusted when all its bytes are.
@@ -82,15 +85,23 @@ std::uint32_t XingSeekPoint(const std::uint8_t toc[XingInfo::kTocSize], std::uin
 
 void WriteXingFields(std::span<std::uint8_t> frame, std::uint32_t tagOffset, std::uint32_t flags,
                      std::uint32_t frames, std::uint32_t bytes, std::int32_t scale) {
-  PutBe32(frame, tagOffset + 4, flags);
-  PutBe32(frame, tagOffset + 8, frames);
-  PutBe32(frame, tagOffset + 12, bytes);
-  PutBe32(frame, tagOffset + 16, static_cast<std::uint32_t>(scale));
+  std::size_t at = tagOffset + 4;
+  PutBe32(frame, at, flags);
+  at += 4;
+  if (flags & XingInfo::kFramesFlag) {
+    PutBe32(frame, at, frames);
+    at += 4;
+  }
+  if (flags & XingInfo::kBytesFlag) {
+    PutBe32(frame, at, bytes);
+    at += 4;
+  }
+  PutBe32(frame, at, static_cast<std::uint32_t>((flags & XingInfo::kScaleFlag) ? scale : -1));
 }
 
 std::vector<std::uint8_t> BuildInfoFrame(std::span<const std::uint8_t> sourceFrame,
                                          const XingInfo& source, std::uint32_t frameCount,
-                                         std::uint32_t audioBytes) {
+                                         std::uint64_t audioBytes) {
   if (sourceFrame.size() < 4) return {};
   const std::uint32_t fieldsEnd = source.tagOffset + 20;
   auto header = MpegHeader::FromBytes(sourceFrame);
@@ -106,14 +117,15 @@ std::vector<std::uint8_t> BuildInfoFrame(std::span<const std::uint8_t> sourceFra
   std::copy_n(sourceFrame.begin(), keep, frame.begin());
   // No CRC: the fields sit right after the side information and nothing would match a CRC.
   const auto word = header.Word() | MpegHeader::kProtection.mask;
-  frame[0] = static_cast<std::uint8_t>(word >> 24);
-  frame[1] = static_cast<std::uint8_t>(word >> 16);
-  frame[2] = static_cast<std::uint8_t>(word >> 8);
-  frame[3] = static_cast<std::uint8_t>(word);
-  const std::uint32_t flags =
-      (source.flags & XingInfo::kScaleFlag) | XingInfo::kFramesFlag | XingInfo::kBytesFlag;
-  WriteXingFields(frame, source.tagOffset, flags, frameCount, audioBytes + length,
-                  (source.flags & XingInfo::kScaleFlag) ? source.scale : -1);
+  MpegHeader(word).WriteTo(frame);
+  // A stream of 4 GiB or more has no byte count a 32-bit field can hold: it is left out rather
+  // than written wrapped, and readers measure the stream themselves.
+  const std::uint64_t total = audioBytes + length;
+  const bool fits = total <= std::numeric_limits<std::uint32_t>::max();
+  const std::uint32_t flags = (source.flags & XingInfo::kScaleFlag) | XingInfo::kFramesFlag |
+                              (fits ? XingInfo::kBytesFlag : 0);
+  WriteXingFields(frame, source.tagOffset, flags, frameCount,
+                  fits ? static_cast<std::uint32_t>(total) : 0, source.scale);
   return frame;
 }
 

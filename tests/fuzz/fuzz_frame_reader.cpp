@@ -1,8 +1,12 @@
-// Scans arbitrary bytes as an MP3 stream: every frame the reader returns must be a whole,
-// acceptable frame of the reference's stream, copied byte for byte from where it lies.
+// Scans arbitrary bytes as an MP3 stream and compares the reader with a slow walker that states
+// the chain rule directly, one byte at a time: both must find the same first frame, info frame,
+// reference and audio frames, and every frame the reader returns must be the bytes where it lies.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <optional>
+#include <span>
+#include <utility>
 #include <vector>
 
 #include "fuzz_check.h"
@@ -12,53 +16,111 @@
 #include "tandrel/frame_reader.h"
 #include "tandrel/mpeg_header.h"
 
-using tandrel::CFrameReader;
+namespace {
+
 using tandrel::MpegHeader;
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  tandrel::MemorySource source(std::vector<std::uint8_t>(data, data + size));
+struct Walker {
+  std::span<const std::uint8_t> bytes;
+  std::uint64_t end = 0;
 
-  CFrameReader reader;
-  FUZZ_CHECK(reader.Open(source));  // a memory source always opens
-  FUZZ_CHECK(reader.Tell() == 0);
-
-  // Without a frame from one tenth of the input on, the first frame of the scan becomes the
-  // reference; either way it never changes afterwards.
-  auto reference = reader.GetReference();
-  const bool referenceFromOpen = reader.HasReference();
-  bool hadReference = referenceFromOpen;
-  std::uint64_t frames = 0;
-  std::uint64_t previousEnd = 0;
-  while (const auto body = reader.ReadFrame()) {
-    ++frames;
-    FUZZ_CHECK(reader.HasReference());
-    if (!hadReference) {
-      reference = reader.GetReference();
-      hadReference = true;
+  std::optional<MpegHeader> HeaderAt(std::uint64_t p) const {
+    if (p + 4 > end) return std::nullopt;
+    const auto h = MpegHeader::FromBytes(bytes.subspan(p));
+    if (!h.IsAcceptable()) return std::nullopt;
+    return h;
+  }
+  // `needed` headers of one stream in a row from p, or frames that end exactly at the end.
+  bool Chained(std::uint64_t p, int needed, std::optional<MpegHeader> stream) const {
+    const auto first = HeaderAt(p);
+    if (!first || p + first->FrameLength() > end) return false;
+    int count = 0;
+    for (auto q = p;;) {
+      const auto h = HeaderAt(q);
+      if (!h || (stream && !h->SameStream(*stream))) return false;
+      if (!stream) stream = h;
+      if (++count >= needed) return true;
+      q += h->FrameLength();
+      if (q == end) return true;
     }
-    FUZZ_CHECK(reader.GetReference().Word() == reference.Word());
-    const auto header = reader.GetHeader();
-    const std::uint64_t offset = reader.GetFrameOffset();
+  }
+  bool IsInfo(std::uint64_t p) const {
+    const auto length = HeaderAt(p)->FrameLength();
+    return tandrel::IsInfoFrame(bytes.subspan(p, length));
+  }
+  // The first chained header at or after p; info frames passed over unless `infoToo`.
+  std::optional<std::uint64_t> Find(std::uint64_t p, int needed, std::optional<MpegHeader> stream,
+                                    bool infoToo) const {
+    while (p < end) {
+      if (!Chained(p, needed, stream)) {
+        ++p;
+      } else if (!infoToo && IsInfo(p)) {
+        p += HeaderAt(p)->FrameLength();
+      } else {
+        return p;
+      }
+    }
+    return std::nullopt;
+  }
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::vector<std::uint8_t> input(data, data + size);
+  tandrel::MemorySource source(input);
+
+  tandrel::CFrameReader reader;
+  FUZZ_CHECK(reader.Open(source));  // a memory source always opens
+  FUZZ_CHECK(reader.Tell() == 0 && !reader.HasReference());
+  const auto layout = tandrel::LocateMp3Stream(reader);
+  FUZZ_CHECK(layout.audioStart <= layout.audioEnd && layout.audioEnd <= size);
+  FUZZ_CHECK(layout.audioStart == tandrel::FindAudioStart(source));
+
+  Walker walk{input, layout.audioEnd};
+  const auto first = walk.Find(layout.audioStart, tandrel::kStreamChain, std::nullopt, true);
+  std::optional<std::uint64_t> reference;
+  std::uint64_t audio = layout.audioEnd;
+  if (first) {
+    FUZZ_CHECK(layout.firstFrame == *first);
+    FUZZ_CHECK(layout.firstHeader.Word() == walk.HeaderAt(*first)->Word());
+    audio = *first + (walk.IsInfo(*first) ? walk.HeaderAt(*first)->FrameLength() : 0);
+    FUZZ_CHECK(layout.audioFrames == audio);
+    reference = walk.Find(audio + (layout.audioEnd - audio) / 10, tandrel::kStreamChain,
+                          std::nullopt, false);
+    if (!reference) reference = walk.Find(audio, tandrel::kStreamChain, std::nullopt, false);
+  }
+  FUZZ_CHECK(layout.hasAudio == reference.has_value());
+  if (!reference) {
+    FUZZ_CHECK(!reader.ReadFrame());
+    FUZZ_CHECK(tandrel::GetPlayTime(source, tandrel::AudioKind::Mp3) == 0);
+    return 0;
+  }
+  const auto stream = *walk.HeaderAt(*reference);
+  FUZZ_CHECK(layout.reference.Word() == stream.Word());
+  FUZZ_CHECK(reader.GetReference().Word() == stream.Word());
+
+  std::vector<std::pair<std::uint64_t, std::uint32_t>> expected;
+  for (auto p = walk.Find(audio, tandrel::kFrameChain, stream, false); p;
+       p = walk.Find(*p + walk.HeaderAt(*p)->FrameLength(), tandrel::kFrameChain, stream, false)) {
+    expected.emplace_back(*p, walk.HeaderAt(*p)->FrameLength());
+  }
+  std::size_t i = 0;
+  while (const auto body = reader.ReadFrame()) {
+    FUZZ_CHECK(i < expected.size());
+    const auto offset = reader.GetFrameOffset();
     const std::uint64_t length = std::uint64_t{reader.GetBodySize()} + 4;
-    // Frames never overlap and never run past the input.
-    FUZZ_CHECK(offset >= previousEnd && offset + length <= size);
-    FUZZ_CHECK(header.IsAcceptable() && header.FrameLength() == length);
-    FUZZ_CHECK(length <= CFrameReader::kFrameBufferSize);
+    FUZZ_CHECK(offset == expected[i].first && length == expected[i].second);
+    FUZZ_CHECK(length <= tandrel::CFrameReader::kFrameBufferSize);
     FUZZ_CHECK(body->size() == length - 4 && body->data() == reader.GetFrame().data() + 4);
     FUZZ_CHECK(std::memcmp(reader.GetFrame().data(), data + offset, length) == 0);
-    FUZZ_CHECK(header.Word() == reader.GetHeaderWord());
-    // Only frames of the reference's stream are accepted.
-    FUZZ_CHECK((header.Word() & MpegHeader::kStreamMask) ==
-               (reference.Word() & MpegHeader::kStreamMask));
-    FUZZ_CHECK(header.IsSingleChannel() == reference.IsSingleChannel());
+    FUZZ_CHECK(reader.GetHeader().SameStream(stream));
     const auto ms = reader.GetMsPerFrame();
-    FUZZ_CHECK(ms == 26 || ms == 24 || ms == 36);
-    previousEnd = offset + length;
+    FUZZ_CHECK(ms == 26 || ms == 24 || ms == 36 || ms == 52 || ms == 48 || ms == 72);
+    ++i;
   }
-  // The count includes the reference frame when Open read one.
-  FUZZ_CHECK(reader.GetFrameCount() == frames + (referenceFromOpen ? 1 : 0));
-  FUZZ_CHECK(reader.EstimatePlayTime() >= 0);
-
+  FUZZ_CHECK(i == expected.size());
+  FUZZ_CHECK(reader.GetFrameCount() == expected.size());
   FUZZ_CHECK(tandrel::GetPlayTime(source, tandrel::AudioKind::Mp3) >= 0);
   return 0;
 }

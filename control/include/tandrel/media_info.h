@@ -27,11 +27,11 @@ typedef struct TandrelMediaInfo {
   int kind;          /* TANDREL_KIND_* */
   uint64_t fileSize; /* the whole size in bytes, not cut to 32 bits */
 
-  /* MP3. Frames are counted from the first frame after any ID3v2 tag at the start of the file;
-     everything below stays 0 when no frame is found there. */
-  uint64_t audioOffset; /* file offset of the first frame */
-  int mpegVersion;      /* 1 (MPEG-1) or 2 (MPEG-2), of the first audio frame */
-  int channelMode;      /* TANDREL_MODE_*, of the first audio frame */
+  /* MP3. The audio lies between the ID3v2 tags at the start and the tags at the end of the file
+     (ID3v1, APE, Lyrics3); everything below stays 0 when it holds no run of frames. */
+  uint64_t audioOffset; /* file offset of the first frame (the info frame when there is one) */
+  int mpegVersion;      /* 1 (MPEG-1), 2 (MPEG-2) or 25 (MPEG-2.5) */
+  int channelMode;      /* TANDREL_MODE_*, of the first frame */
   int hasInfoFrame;     /* 1 when the first frame is an info frame ("Xing" or "Info") */
   int variableBitrate;  /* 1 when the audio frames do not all have one bitrate */
   uint32_t bitrate;     /* bits per second of every audio frame; 0 when variable */

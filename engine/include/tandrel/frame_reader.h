@@ -6,15 +6,49 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "tandrel/byte_io.h"
+#include "tandrel/mp3_tags.h"
 #include "tandrel/mpeg_header.h"
+#include "tandrel/xing_header.h"
 
 namespace tandrel {
 
-// Reads an MP3 stream frame by frame. The reference frame is the first frame accepted after
-// Open moved to one tenth of the file, so a leading tag or info frame never becomes the
-// reference; later frames must match its version, sample rate and single-channel state.
+// The chain rule. Four bytes that look like a header prove nothing: frame data and cover
+// pictures are full of them. A header is believed when the header found at its frame length is
+// valid too and of the same stream, and so on for `needed` headers in a row, or when the frames
+// of the chain end exactly at the end of the audio (a stream shorter than the chain).
+struct FrameChain {
+  int headers = 0;          // valid headers of one stream in a row, each where the last frame ends
+  bool reachesEnd = false;  // the last of them ends exactly at the end of the audio
+
+  bool Holds(int needed) const { return headers >= needed || reachesEnd; }
+};
+// A frame of a stream that is already known: the frame and the next header.
+inline constexpr int kFrameChain = 2;
+// A frame that defines the stream: three headers in a row.
+inline constexpr int kStreamChain = 3;
+// The bytes FollowChain needs to see `needed` headers.
+inline constexpr std::size_t ChainBytes(int needed) {
+  return static_cast<std::size_t>(needed - 1) * 1441 + 4;
+}
+
+// Follows the chain from the header at the start of `bytes`. Every header must be of the stream
+// of `stream` (of the first header itself when none is given). `toAudioEnd`: `bytes` runs exactly
+// to the end of the audio, so a frame ending there ends the stream. Stops after `needed` headers.
+FrameChain FollowChain(std::span<const std::uint8_t> bytes, bool toAudioEnd,
+                       std::optional<MpegHeader> stream, int needed);
+
+// True when `frame` is an info frame: "Xing" or "Info" right after the side information. It
+// describes a stream and holds no audio.
+bool IsInfoFrame(std::span<const std::uint8_t> frame);
+
+// Reads an MP3 stream frame by frame. Open only opens; LocateMp3Stream then finds the audio and
+// its reference frame and sets the reader to them. A frame is returned only when it is of the
+// reference's stream, lies inside the audio and chains (kFrameChain); bytes that are not such a
+// frame are passed over one at a time, and info frames inside the stream (files joined by
+// copying) are passed over whole.
 class CFrameReader {
  public:
   static constexpr std::size_t kFrameBufferSize = 2048;  // the longest Layer III frame is 1441
@@ -23,33 +57,40 @@ class CFrameReader {
   CFrameReader(const CFrameReader&) = delete;
   CFrameReader& operator=(const CFrameReader&) = delete;
 
-  // Opens the file and takes the reference. False only when the file cannot be opened; a file
-  // without any frame still opens (without a reference). Leaves the position at byte 0.
+  // Opens the file. False only when it cannot be opened. The position is byte 0, the audio is
+  // the whole file and there is no reference yet.
   bool Open(const std::string& path);
   // The same over a source the caller owns (memory, a test double).
   bool Open(ByteSource& source);
   void Close();
 
+  // The stream the frames must belong to, and the length of its reference frame.
+  void SetReference(MpegHeader reference, std::uint32_t length);
+  void ClearReference() { hasReference_ = false; }
+  // The audio ends here: trailing tags are never read as frames.
+  void SetAudioEnd(std::uint64_t end);
+  std::uint64_t GetAudioEnd() const { return audioEnd_; }
+
   // The body (everything after the 4 header bytes) of the next frame at or after the position,
-  // or an empty optional at the end of the stream: the real end, a short read or a failed read.
-  // Non-matching bytes are passed over one at a time; a matching but refused header (bitrate
-  // index 0 or 15, sample-rate index 3, not Layer III) is skipped whole, all 4 bytes.
+  // or an empty optional at the end of the stream: the end of the audio, a short read or a failed
+  // read.
   std::optional<std::span<const std::uint8_t>> ReadFrame();
-
-  // Finds the next frame like ReadFrame but does not copy it: the reader moves past it and
-  // GetFrameOffset, GetHeader and GetBodySize describe it (GetFrame does not). False at the end of
-  // the stream, including a frame whose body would run past the end of the source.
+  // Finds the next frame like ReadFrame but does not copy it: GetFrameOffset, GetHeader and
+  // GetBodySize describe it (GetFrame does not).
   bool SkipFrame();
-
-  // Finds the next frame like ReadFrame and gives its header and body where they lie in the
-  // reader's buffer, without copying them: valid until the reader moves on. False at the end of
-  // the stream.
+  // Finds the next frame like ReadFrame and gives its bytes where they lie in the reader's
+  // buffer: valid until the reader moves on.
   bool ViewFrame();
   std::span<const std::uint8_t> GetFrameView() const { return view_; }
   // Passes a hook to the buffered reader: called before the bytes of earlier views are replaced.
   void SetRefillHook(ByteReader::RefillHook hook, void* context) {
     if (reader_) reader_->SetRefillHook(hook, context);
   }
+
+  // Moves to the next header at or after the position that chains over `needed` headers (of the
+  // reference's stream once there is one) and stops on it without reading it. With
+  // `infoFrames` false, info frames are passed over. False at the end of the audio.
+  bool FindChainedHeader(int needed, bool infoFrames, MpegHeader& header);
 
   // Header and body of the last frame read, contiguous, as stored in the file.
   std::span<const std::uint8_t> GetFrame() const { return {frame_.data(), bodySize_ + 4}; }
@@ -58,32 +99,33 @@ class CFrameReader {
   std::uint32_t GetBodySize() const { return bodySize_; }
   // File offset of the last frame's first header byte.
   std::uint64_t GetFrameOffset() const { return frameOffset_; }
-  // Frames read since Open (the reference frame counts).
+  // Frames read since Open.
   std::uint64_t GetFrameCount() const { return frameCount_; }
 
   bool HasReference() const { return hasReference_; }
-  // The reference frame's header, and its body size (frame length - 4).
   MpegHeader GetReference() const { return reference_; }
+  // The reference frame's body size (frame length - 4).
   std::uint32_t GetReferenceBodySize() const { return referenceBodySize_; }
 
-  // 26, 24 or 36 by the sample-rate index of the last frame read.
+  // 26, 24 or 36 (52, 48 or 72 for MPEG-2.5) by the sample-rate index of the last frame read.
   std::uint32_t GetMsPerFrame() const { return header_.MsPerFrame(); }
   std::uint64_t GetFileLength() const;
-  // Constant-bit-rate play time: frames in `audioBytes` (the file length when not given) at the
-  // reference's unpadded length, times the frame duration. 0 without a reference.
-  std::int64_t EstimatePlayTime(std::optional<std::uint64_t> audioBytes = std::nullopt) const;
+  // Constant-bit-rate play time: frames in `audioBytes` at the reference's unpadded length, times
+  // the frame duration. 0 without a reference.
+  std::int64_t EstimatePlayTime(std::uint64_t audioBytes) const;
 
   // True when reading stopped at a read error rather than at the end of the source.
   bool Failed() const { return reader_ && reader_->Failed(); }
 
   void Seek(std::uint64_t pos);
   std::uint64_t Tell() const;
+  // The source being read; nullptr when not open.
+  ByteSource* Source() { return reader_ ? &reader_->Source() : nullptr; }
 
  private:
   bool OpenReader();
-  bool IsCandidate(const std::uint8_t* b) const;
-  // Moves to the next acceptable header; its header in `header`. False at the end of the source.
-  bool FindHeader(MpegHeader& header);
+  // The bytes from the position up to `n`, fewer at the end of the audio.
+  std::span<const std::uint8_t> PeekUpTo(std::size_t n);
   void Accept(MpegHeader header, std::uint32_t length);
 
   std::unique_ptr<ByteSource> ownedSource_;
@@ -94,17 +136,37 @@ class CFrameReader {
   std::span<const std::uint8_t> view_;
   std::uint64_t frameOffset_ = 0;
   std::uint64_t frameCount_ = 0;
+  std::uint64_t audioEnd_ = 0;
   bool hasReference_ = false;
   MpegHeader reference_;
   std::uint32_t referenceBodySize_ = 0;
-  bool closed_ = true;
 };
 
-// The size of an ID3v2 tag at the start of `bytes` (header, body and footer), or 0 when none.
-// `bytes` should hold at least 10 bytes.
-std::uint64_t Id3v2TagSize(std::span<const std::uint8_t> bytes);
+// Where the audio of an MP3 file lies, found in one place for every operation.
+struct Mp3Layout {
+  std::uint64_t audioStart = 0;  // after the leading ID3v2 tags
+  std::uint64_t audioEnd = 0;    // before the trailing tags
+  bool hasAudio = false;         // a chained frame was found, and with it a reference
+  bool failed = false;           // a read failed: nothing here can be trusted
+  std::uint64_t firstFrame = 0;  // the first chained frame: the info frame or the first audio one
+  MpegHeader firstHeader;
+  bool hasInfo = false;                 // the first frame is an info frame
+  XingInfo info;                        // its fields
+  std::vector<std::uint8_t> infoFrame;  // its bytes as stored
+  std::uint64_t audioFrames = 0;        // where audio frame 0 is searched for
+  MpegHeader reference;                 // the frame every audio frame must match
+  std::uint32_t referenceLength = 0;
 
-// Where the audio of an MP3 file starts: after any ID3v2 tags at its beginning.
-std::uint64_t FindAudioStart(ByteSource& source);
+  // The info header's frame count, when it has one and its byte count agrees with the audio
+  // the file holds (within 1/16): a cut-short download or files joined by copying keep an info
+  // header that counts other frames.
+  std::optional<std::uint32_t> TrustedInfoFrames() const;
+};
+
+// Finds the audio of the opened reader's source: its bounds between the tags, the first chained
+// frame and whether it is an info frame, and the reference frame, taken from one tenth into the
+// audio (so neither a leading tag nor an info frame can be it), else the first chained frame of
+// the audio. Sets the reader to that reference and audio end and leaves it at audioFrames.
+Mp3Layout LocateMp3Stream(CFrameReader& reader);
 
 }  // namespace tandrel

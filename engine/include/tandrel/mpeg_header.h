@@ -1,7 +1,7 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
-#include <optional>
 #include <span>
 
 namespace tandrel {
@@ -10,8 +10,8 @@ namespace tandrel {
 //
 //   AAAAAAAA AAABBCCD EEEEFFGH IIJJKLMM
 //
-//   A  31-20  sync, all ones (12 bits, so MPEG-2.5 never matches)
-//   B  19     version: 1 = MPEG-1, 0 = MPEG-2   (bit 20 is the last sync bit)
+//   A  31-21  sync, all ones (11 bits)
+//   B  20-19  version: 11 = MPEG-1, 10 = MPEG-2, 00 = MPEG-2.5, 01 reserved
 //   C  18-17  layer: 01 = Layer III
 //   D  16     protection: 0 = a 16-bit CRC follows the header
 //   E  15-12  bitrate index (0 free format and 15 are refused)
@@ -28,8 +28,8 @@ class MpegHeader {
     int shift;
   };
   // The one table of bit fields; every accessor goes through it.
-  static constexpr Field kSync{0xFFF00000u, 20};
-  static constexpr Field kVersion{0x00080000u, 19};
+  static constexpr Field kSync{0xFFE00000u, 21};
+  static constexpr Field kVersion{0x00180000u, 19};
   static constexpr Field kLayer{0x00060000u, 17};
   static constexpr Field kProtection{0x00010000u, 16};
   static constexpr Field kBitrateIndex{0x0000F000u, 12};
@@ -37,9 +37,12 @@ class MpegHeader {
   static constexpr Field kPadding{0x00000200u, 9};
   static constexpr Field kChannelMode{0x000000C0u, 6};
 
-  // "Same stream" masks: a frame belongs to the stream of the reference when these bits agree
-  // (sync and version; sample-rate index), and when both are or both are not single channel.
-  static constexpr std::uint32_t kStreamMask = 0xFFF80000u | kSampleRateIndex.mask;
+  // "Same stream": two frames belong to one stream when these bits agree (sync, version, layer,
+  // sample-rate index) and both are, or both are not, single channel. Bitrate, padding, CRC and
+  // the stereo coding may change from frame to frame.
+  static constexpr std::uint32_t kStreamMask =
+      kSync.mask | kVersion.mask | kLayer.mask | kSampleRateIndex.mask;
+  static constexpr std::uint32_t kMpeg1 = 3, kMpeg2 = 2, kMpeg25 = 0;
   static constexpr std::uint32_t kLayer3 = 1;
   static constexpr std::uint32_t kSingleChannel = 3;
 
@@ -48,12 +51,18 @@ class MpegHeader {
 
   // Reads the word from the first 4 bytes of `bytes` (which must hold at least 4).
   static MpegHeader FromBytes(std::span<const std::uint8_t> bytes);
+  // The 4 bytes in file order; FromBytes(ToBytes()) gives the same header.
+  std::array<std::uint8_t, 4> ToBytes() const;
+  // Writes the 4 bytes over the start of `bytes` (which must hold at least 4).
+  void WriteTo(std::span<std::uint8_t> bytes) const;
 
   constexpr std::uint32_t Word() const { return word_; }
   constexpr std::uint32_t Get(Field f) const { return (word_ & f.mask) >> f.shift; }
 
-  constexpr bool HasSync() const { return Get(kSync) == 0xFFF; }
-  constexpr bool IsMpeg1() const { return Get(kVersion) == 1; }
+  constexpr bool HasSync() const { return Get(kSync) == 0x7FF; }
+  constexpr std::uint32_t Version() const { return Get(kVersion); }
+  constexpr bool IsMpeg1() const { return Version() == kMpeg1; }
+  constexpr bool IsMpeg25() const { return Version() == kMpeg25; }
   constexpr std::uint32_t Layer() const { return Get(kLayer); }
   constexpr bool HasCrc() const { return Get(kProtection) == 0; }
   constexpr std::uint32_t BitrateIndex() const { return Get(kBitrateIndex); }
@@ -62,16 +71,22 @@ class MpegHeader {
   constexpr std::uint32_t ChannelMode() const { return Get(kChannelMode); }
   constexpr bool IsSingleChannel() const { return ChannelMode() == kSingleChannel; }
 
-  // A Layer III header the engine can measure: sync, layer III, bitrate index 1..14,
-  // sample-rate index 0..2.
+  // A Layer III header the engine can measure: sync, a version that is not reserved, layer III,
+  // bitrate index 1..14, sample-rate index 0..2.
   bool IsAcceptable() const;
-  // Bits per second from the Layer III row of the version; 0 for index 0 and 15.
+  // Both acceptable and of one stream (see kStreamMask).
+  bool SameStream(MpegHeader other) const;
+  // Bits per second: the MPEG-1 Layer III row, or the one row MPEG-2 and MPEG-2.5 share; 0 for
+  // index 0 and 15.
   std::uint32_t Bitrate() const;
   // Hz by version and index; 1 for the reserved index so that nothing divides by zero.
   std::uint32_t SampleRate() const;
-  // 144 * bitrate / rate, halved for MPEG-2, plus the padding byte. 0 when not acceptable.
+  // 1152 for MPEG-1, 576 for MPEG-2 and MPEG-2.5.
+  std::uint32_t SamplesPerFrame() const;
+  // Samples per frame / 8 * bitrate / rate, plus the padding byte. 0 when not acceptable.
   std::uint32_t FrameLength() const;
-  // The whole milliseconds of one frame: 26, 24 or 36 by sample-rate index, for both versions.
+  // The whole milliseconds of one frame, truncated: 26, 24 or 36 by sample-rate index for
+  // MPEG-1 and MPEG-2 (half the samples at half the rate), 52, 48 or 72 for MPEG-2.5.
   std::uint32_t MsPerFrame() const;
   // Offset of the info tag inside the frame: 4 header bytes plus the side information.
   std::uint32_t InfoTagOffset() const;
@@ -83,8 +98,5 @@ class MpegHeader {
  private:
   std::uint32_t word_ = 0;
 };
-
-// Whole milliseconds per Layer III frame by sample-rate index (index 3 counts as index 0).
-std::uint32_t MsPerFrameForIndex(std::uint32_t sampleRateIndex);
 
 }  // namespace tandrel

@@ -40,20 +40,21 @@ bool ParseXingHeader(std::span<const std::uint8_t> frame, XingInfo& info);
 std::uint32_t XingSeekPoint(const std::uint8_t toc[XingInfo::kTocSize], std::uint32_t byteCount,
                             float percent);
 
-// Writes flags, frames, bytes and scale after the tag at `tagOffset` of `frame` (which must hold
-// tagOffset + 20 bytes). Only the fields whose flag is set are meaningful to a reader, but all
-// four slots are written, as the info frame of a piece carries them all.
+// Writes the flags after the tag at `tagOffset` of `frame`, then the frame count and the byte
+// count where their flags are set, then the scale (-1 when its flag is clear: the slot is written
+// either way, as the info frame of a piece carries it). `frame` must hold tagOffset + 20 bytes.
 void WriteXingFields(std::span<std::uint8_t> frame, std::uint32_t tagOffset, std::uint32_t flags,
                      std::uint32_t frames, std::uint32_t bytes, std::int32_t scale);
 
 // The info frame that starts a piece: the source's info frame up to its tag (`sourceFrame`, at
 // least tagOffset + 4 bytes: header, side information, tag), then flags (the source's scale flag,
-// always the frame and byte counts, never the table of contents), `frameCount`, the byte count
-// (`audioBytes` plus this frame) and the source's scale; zeros up to the length its own header
-// gives. Where that length cannot hold the fields (the lowest MPEG-2 bitrates), the header takes
-// the smallest bitrate index whose frame holds them, so the frame stays a valid frame.
+// always the frame count, the byte count when it fits 32 bits, never the table of contents),
+// `frameCount`, the byte count (`audioBytes` plus this frame) and the source's scale; zeros up to
+// the length its own header gives. Where that length cannot hold the fields (the lowest MPEG-2
+// bitrates), the header takes the smallest bitrate index whose frame holds them, so the frame
+// stays a valid frame.
 std::vector<std::uint8_t> BuildInfoFrame(std::span<const std::uint8_t> sourceFrame,
                                          const XingInfo& source, std::uint32_t frameCount,
-                                         std::uint32_t audioBytes);
+                                         std::uint64_t audioBytes);
 
 }  // namespace tandrel
