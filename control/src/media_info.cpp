@@ -23,7 +23,8 @@ short ReadMp3(tandrel::ByteSource& source, TandrelMediaInfo& info) {
   tandrel::CFrameReader reader;
   if (!reader.Open(source)) return kOpenFailed;
   const auto layout = tandrel::LocateMp3Stream(reader);
-  if (!layout.hasAudio) return layout.failed ? kOpenFailed : kSuccess;
+  if (layout.failed) return kOpenFailed;
+  if (!layout.hasAudio) return kSuccess;
 
   // The stream as its reference frame describes it; every frame counted is of that stream.
   const auto stream = layout.reference;

@@ -51,7 +51,8 @@ ResultCode CutMp3(ByteSource& source, std::int32_t fileSize, const std::string& 
                   const std::string& base, ProgressSink* sink, FileSystem& files) {
   Mp3Source mp3;
   OpenMp3Source(source, mp3);
-  if (!mp3.layout.hasAudio) return mp3.layout.failed ? ResultCode::OpenFailed : ResultCode::NotSupported;
+  if (mp3.layout.failed) return ResultCode::OpenFailed;
+  if (!mp3.layout.hasAudio) return ResultCode::NotSupported;
   FrameCursor cursor(mp3.reader, mp3.layout.audioFrames);
   const std::uint64_t limit = std::uint64_t(fileSize);
   // Only for the progress value: pieces are cut until the frames run out.

@@ -69,7 +69,8 @@ ResultCode CutMp3(const std::vector<SectionRecord>& sections, ByteSource& source
   if (AnyOutputIsSource(files, sections, source)) return ResultCode::OpenFailed;
   Mp3Source mp3;
   OpenMp3Source(source, mp3);
-  if (!mp3.layout.hasAudio) return mp3.layout.failed ? ResultCode::OpenFailed : ResultCode::NotSupported;
+  if (mp3.layout.failed) return ResultCode::OpenFailed;
+  if (!mp3.layout.hasAudio) return ResultCode::NotSupported;
   const std::uint64_t ms = mp3.layout.reference.MsPerFrame();
   FrameCursor cursor(mp3.reader, mp3.layout.audioFrames);
 

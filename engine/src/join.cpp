@@ -78,8 +78,8 @@ ResultCode JoinMp3(const std::string& saveFileName, const std::vector<std::strin
     if (!input) return ResultCode::OpenFailed;
     Mp3Source mp3;
     OpenMp3Source(*input, mp3);
-    if (!mp3.layout.hasAudio)
-      return mp3.layout.failed ? ResultCode::OpenFailed : ResultCode::NotSupported;
+    if (mp3.layout.failed) return ResultCode::OpenFailed;
+    if (!mp3.layout.hasAudio) return ResultCode::NotSupported;
     if (!shape) shape = mp3.layout.reference;
     if (!shape->SameStream(mp3.layout.reference)) return ResultCode::KindsDiffer;
   }
@@ -96,7 +96,7 @@ ResultCode JoinMp3(const std::string& saveFileName, const std::vector<std::strin
     if (!input) return ResultCode::OpenFailed;
     Mp3Source mp3;
     OpenMp3Source(*input, mp3);
-    if (!mp3.layout.hasAudio) return ResultCode::OpenFailed;  // it changed since it was checked
+    if (mp3.layout.failed || !mp3.layout.hasAudio) return ResultCode::OpenFailed;  // changed since
     if (i == 0) {
       // The first input's leading tag, byte for byte, then the info frame of the whole stream.
       if (!CopyByteRange(*input, *out, 0, mp3.layout.audioStart)) return ResultCode::OpenFailed;

@@ -16,21 +16,23 @@ using enum MpegVersion;
 using Bytes = std::vector<std::uint8_t>;
 using Frames = std::vector<std::pair<std::uint64_t, std::uint32_t>>;  // offset, length
 
-// Every bitrate and rate of both versions, padded or not, against the builder's tables. Refused:
-// bitrate index 0 (free format) and 15, rate index 3, Layer I, II and 00, MPEG-2.5, no sync.
+// Every bitrate and rate of the three versions, padded or not, against the builder's tables.
+// Refused: bitrate index 0 (free format) and 15, rate index 3, Layer I, II and 00, the reserved
+// version 01, no sync.
 TEST(MpegHeaderTest, FrameLengths) {
-  const std::uint32_t ms[] = {26, 24, 36};
-  for (int i = 0; i < 2 * 3 * 14 * 2; ++i) {
+  const std::uint32_t ms[3][3] = {{26, 24, 36}, {26, 24, 36}, {52, 48, 72}};
+  for (int i = 0; i < 3 * 3 * 14 * 2; ++i) {
     const FrameSpec shape{MpegVersion(i / 84), 1 + i / 6 % 14, i / 2 % 3, i % 2 == 1};
     const MpegHeader header(HeaderWord(shape));
     EXPECT_TRUE(header.IsAcceptable()) << std::hex << header.Word();
     EXPECT_EQ(header.FrameLength(), FrameLength(shape)) << std::hex << header.Word();
-    EXPECT_EQ(header.MsPerFrame(), ms[shape.sampleRateIndex]);
+    EXPECT_EQ(header.MsPerFrame(), ms[i / 84][shape.sampleRateIndex]);
+    EXPECT_EQ(header.SamplesPerFrame(), SamplesPerFrame(shape));
   }
   const std::uint32_t good = HeaderWord({});
   for (const auto word :
        {good & ~0xF000u, good | 0xF000u, good | 0xC00u, good | 0x60000u, good ^ 0x60000u,
-        good & ~0x60000u, good & ~0x180000u, good & ~0x800000u}) {
+        good & ~0x60000u, (good & ~0x180000u) | 0x80000u, good & ~0x800000u}) {
     EXPECT_FALSE(MpegHeader(word).IsAcceptable()) << std::hex << word;
     EXPECT_EQ(MpegHeader(word).FrameLength(), 0u) << std::hex << word;
   }
@@ -55,36 +57,98 @@ Frames Placed(const Mp3Builder& stream) {
   return frames;
 }
 
-// The reference is the first frame from one tenth of the file on. Frames of another version, rate
-// or channel count are passed over (added raw, they are not placed), as is all that is no frame.
-// A matching but refused header (bitrate 15, Layer I) is skipped whole: a frame 1 byte into it is
-// lost, one 4 on is found.
+// A stream as the builder laid it out: the frames the reader must not return (those that do not
+// chain: the next bytes are no header of the stream) and the bytes of trailing tags.
+struct Layout {
+  Mp3Builder stream;
+  std::vector<std::size_t> lost = {};
+  std::size_t trailing = 0;
+};
+
+// The frames of `layout` the reader should return, in file order: placed, after the info frame,
+// not lost.
+Frames Expected(const Layout& layout, std::uint64_t from) {
+  Frames frames;
+  const auto& placed = layout.stream.Placed();
+  for (std::size_t i = 0; i < placed.size(); ++i) {
+    if (placed[i].offset < from) continue;
+    if (std::find(layout.lost.begin(), layout.lost.end(), i) != layout.lost.end()) continue;
+    frames.emplace_back(placed[i].offset, placed[i].length);
+  }
+  return frames;
+}
+
+// Every frame body, tag and junk byte is random, so false headers are everywhere. The reference
+// is the first frame that chains from a tenth of the audio on (after the leading tags and the
+// info frame), whatever the size of a cover picture in front. A frame is read only when the next
+// header of its stream follows it or the audio ends with it; frames of another version, rate or
+// channel count are passed over (added raw, they are not placed), as is all that is no frame, one
+// byte at a time. Trailing tags are never audio.
 TEST(FrameReaderTest, ReadsTheFramesOfTheReferencesStream) {
   const FrameSpec cbr, monoCrc{Mpeg1, 5, 2, false, kSingleChannel, true};
   const FrameSpec mpeg2{Mpeg2, 8, 0}, mono{.channelMode = kSingleChannel};
   const FrameSpec s32{Mpeg1, 9, 2}, mono32{Mpeg1, 9, 2, false, kSingleChannel};  // 576 bytes
+  const FrameSpec voice{Mpeg25, 8, 2, false, kSingleChannel}, low{Mpeg25, 2, 1};
   Mp3Builder tagged;  // tags, junk, and a last frame cut short
   tagged.Id3v2(2000).Id3v2(300, true).Frames(cbr, 10).Junk(77).Frames(cbr, 10).Junk(3).Frame(cbr);
   tagged.Raw(std::span<const std::uint8_t>(MakeFrame(cbr)).first(416));
+  const Layout cases[] = {
+      {Mp3Builder().Frames(monoCrc, 12)},
+      {tagged, {9, 19}},
+      {Mp3Builder().Raw(Mp3Builder().Frames({.sampleRateIndex = 1}, 5).Bytes()).Frames(cbr, 100)},
+      {Mp3Builder().Xing(FrameSpec{.bitrateIndex = 5}, {}).Frames(cbr, 50)},
+      {Mp3Builder().Frames(s32, 20).Raw(Bytes{0xFF}).Frames(s32, 2), {19}},  // FF|FF FB 98
+      {Mp3Builder().Frames(mono32, 9).Raw(Bytes{0xFF, 0xFB, 0xF8, 0xC0}).Frames(mono32, 2), {8}},
+      {Mp3Builder().Frames(cbr, 9).Raw(MakeFrame(mono)).Frames({.channelMode = kDualChannel}, 9),
+       {8}},
+      {Mp3Builder().Frames({.channelMode = kStereo}, 9).Raw(MakeFrame(mpeg2)).Frames(cbr, 9), {8}},
+      {Mp3Builder().Frames(voice, 30)},
+      {Mp3Builder().Xing(low, {.tag = "Info"}).Frames(low, 40).Id3v1(), {}, 128},
+      {Mp3Builder().Id3v2(300'000).Frames(cbr, 100)},  // a picture bigger than the audio
+      {Mp3Builder().Id3v2(1'000'000).Frames(mpeg2, 4)},
+      {Mp3Builder().Frames(cbr, 40).Ape(500).Lyrics3(300).Id3v1(), {}, 32 + 500 + 32 + 326 + 128},
+      {Mp3Builder().Frames(cbr, 40).Ape(200, false).Id3v2(5000, true), {}, 232 + 5020},
+      {Mp3Builder().Frames(s32, 40).Lyrics3(90, false).Id3v1(true), {}, 110 + 227 + 128},
+      {Mp3Builder().Frames(cbr, 20).Junk(50).FalseHeader(cbr).Junk(600).Frames(cbr, 20), {19}},
+      {Mp3Builder().Frames(cbr, 3).FalseHeader(cbr).Junk(40)},  // the header chains the frame
+  };
+  for (const auto& layout : cases) {
+    const auto& bytes = layout.stream.Bytes();
+    SCOPED_TRACE(bytes.size());
+    MemorySource source(bytes);
+    CFrameReader reader;
+    ASSERT_TRUE(reader.Open(source));
+    const auto located = LocateMp3Stream(reader);
+    ASSERT_TRUE(located.hasAudio);
+    EXPECT_FALSE(located.failed);
+    EXPECT_EQ(located.audioEnd, bytes.size() - layout.trailing);
+    const auto expected = Expected(layout, located.audioFrames);
+    auto reference = expected.begin();
+    const auto tenth = located.audioFrames + (located.audioEnd - located.audioFrames) / 10;
+    while (reference->first < tenth) ++reference;
+    EXPECT_EQ(located.reference.Word(), MpegHeader::FromBytes(std::span(bytes).subspan(
+                                            reference->first)).Word());
+    EXPECT_EQ(ReadAll(reader, bytes), expected);
+  }
+}
+
+// No three frames of one stream in a row: no audio, whatever the bytes.
+TEST(FrameReaderTest, NoChainedFramesNoAudio) {
+  const FrameSpec cbr;
   const Mp3Builder cases[] = {
-      Mp3Builder().Frames(monoCrc, 12),
-      tagged,
-      Mp3Builder().Raw(Mp3Builder().Frames({.sampleRateIndex = 1}, 5).Bytes()).Frames(cbr, 100),
-      Mp3Builder().Xing(FrameSpec{.bitrateIndex = 5}, {}).Frames(cbr, 50),
-      Mp3Builder().Frames(s32, 20).Raw(Bytes{0xFF}).Raw(MakeFrame(s32)).Frame(s32),  // FF|FF FB 98
-      Mp3Builder().Frames(mono32, 9).Raw(Bytes{0xFF, 0xFB, 0xF8, 0xC0}).Frames(mono32, 2),
-      Mp3Builder().Frames(cbr, 9).Raw(MakeFrame(mono)).Frames({.channelMode = kDualChannel}, 9),
-      Mp3Builder().Frames({.channelMode = kStereo}, 9).Raw(MakeFrame(mpeg2)).Frames(cbr, 9),
+      Mp3Builder().Junk(100'000),
+      Mp3Builder().Id3v2(50'000).Id3v1(),
+      Mp3Builder().Frame(cbr).Junk(1000).Frame(cbr).Junk(1000),
+      Mp3Builder().Junk(10).FalseHeader(cbr).Junk(413).FalseHeader(cbr).Junk(600),
+      Mp3Builder().Xing(cbr, {}).Id3v1(),  // an info frame and nothing it describes
   };
   for (const auto& stream : cases) {
-    SCOPED_TRACE(stream.Bytes().size());
     MemorySource source(stream.Bytes());
     CFrameReader reader;
     ASSERT_TRUE(reader.Open(source));
-    auto reference = stream.Placed().begin();
-    while (reference->offset < stream.Bytes().size() / 10) ++reference;
-    EXPECT_EQ(reader.GetReference().Word(), reference->headerWord);
-    EXPECT_EQ(ReadAll(reader, stream.Bytes()), Placed(stream));
+    const auto located = LocateMp3Stream(reader);
+    EXPECT_FALSE(located.hasAudio) << stream.Bytes().size();
+    EXPECT_FALSE(reader.ReadFrame()) << stream.Bytes().size();
   }
 }
 
@@ -112,12 +176,15 @@ TEST(FrameReaderTest, FailedReadEndsTheStreamAfterExactFrames) {
   FailingSource counting(stream.Bytes(), 1 << 30);
   CFrameReader reader;
   ASSERT_TRUE(reader.Open(counting));
+  ASSERT_TRUE(LocateMp3Stream(reader).hasAudio);
   ASSERT_EQ(ReadAll(reader, stream.Bytes()), all);
   ASSERT_TRUE(counting.reads >= 4 && counting.reads <= 8) << counting.reads;  // one per buffer
   for (int failAt = 1; failAt <= counting.reads; ++failAt) {
     FailingSource source(stream.Bytes(), failAt);
     ASSERT_TRUE(reader.Open(source));
+    const auto located = LocateMp3Stream(reader);
     const auto frames = ReadAll(reader, stream.Bytes());
+    EXPECT_TRUE(located.failed || reader.Failed()) << "read " << failAt;
     ASSERT_LT(frames.size(), all.size()) << "read " << failAt;
     EXPECT_TRUE(std::equal(frames.begin(), frames.end(), all.begin())) << "read " << failAt;
   }
