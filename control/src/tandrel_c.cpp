@@ -50,7 +50,9 @@ int Tandrel_Unadvise(TandrelObject* object, uint32_t cookie) {
 
 short Tandrel_Join(TandrelObject* object, const char* saveFileName, const char* filesToJoin,
                    short filesCount) {
-  if (object == nullptr) return kInvalidParameter;
+  // No output name or no list is no request: nothing to write where.
+  if (object == nullptr || saveFileName == nullptr || filesToJoin == nullptr)
+    return kInvalidParameter;
   try {
     return object->control.Join(Text(saveFileName), Text(filesToJoin), filesCount);
   } catch (...) {
@@ -60,7 +62,7 @@ short Tandrel_Join(TandrelObject* object, const char* saveFileName, const char* 
 
 short Tandrel_CutByTime(TandrelObject* object, const char* openFileName, const char* cutTimeInfo,
                         short filesCount) {
-  if (object == nullptr) return kInvalidParameter;
+  if (object == nullptr || cutTimeInfo == nullptr) return kInvalidParameter;
   try {
     return object->control.CutByTime(Text(openFileName), Text(cutTimeInfo), filesCount);
   } catch (...) {
@@ -70,7 +72,8 @@ short Tandrel_CutByTime(TandrelObject* object, const char* openFileName, const c
 
 short Tandrel_CutBySize(TandrelObject* object, const char* openFileName, int32_t fileSize,
                         const char* savePath) {
-  if (object == nullptr) return kInvalidParameter;
+  // A null folder is none, not the current one: pieces must not land where nobody asked.
+  if (object == nullptr || savePath == nullptr) return kInvalidParameter;
   try {
     return object->control.CutBySize(Text(openFileName), fileSize, Text(savePath));
   } catch (...) {

@@ -76,7 +76,11 @@ std::size_t ReadWaveHeader(ByteSource& source, WaveHeader& header) {
       out.dataOffset = pos + 8;
       // A data size past the end of the file (0xFFFFFFFF from writers that stream and never
       // come back to fill it in, or a file cut short) is clamped to what the file holds.
-      const std::uint64_t dataSize = std::min(body, size - out.dataOffset);
+      // Only whole sample blocks are data: a half block copied into a piece or ahead of another
+      // file's samples would shift every sample after it.
+      std::uint64_t dataSize = std::min(body, size - out.dataOffset);
+      const auto block = static_cast<std::uint16_t>(out.BlockAlign());
+      if (block != 0) dataSize -= dataSize % block;
       std::memcpy(out.bytes.data(), "RIFF", 4);
       std::memcpy(out.bytes.data() + 8, "WAVEfmt ", 8);
       out.Put32(16, 16);

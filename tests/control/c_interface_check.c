@@ -74,6 +74,10 @@ int main(void) {
 
   CHECK(Tandrel_Unadvise(object, cookie) == 1 && Tandrel_Join(object, joined, list, 3) == 0);
   EVENTS("");
+  /* No output, list or folder: refused, nothing written anywhere. */
+  CHECK(Tandrel_Join(object, NULL, list, 3) == 7 && Tandrel_Join(object, joined, NULL, 3) == 7);
+  CHECK(Tandrel_CutByTime(object, joined, NULL, 2) == 7);
+  CHECK(Tandrel_CutBySize(object, joined, 1000, NULL) == 7);
   Tandrel_Release(object);
   CHECK(Tandrel_CanUnloadNow() == 1);
   CHECK(Tandrel_Join(NULL, joined, list, 3) == 7 && Tandrel_Advise(NULL, Record, events) == 0);

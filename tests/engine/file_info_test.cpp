@@ -19,8 +19,8 @@ using namespace fixtures;
 using Bytes = std::vector<std::uint8_t>;
 
 // A readable header comes out canonical whatever the chunk layout: the source's fmt fields, a
-// 16-byte fmt chunk, the data chunk right after it (its size clamped to the file), with the offset
-// of the samples. Less than 44 means no usable header: the size of a shorter source, else 0.
+// 16-byte fmt chunk, the data chunk right after it (its size clamped to the file and to whole
+// sample blocks), with the offset of the samples. Less than 44 means no usable header: the size of a shorter source, else 0.
 TEST(ReadWaveHeaderTest, NormalisesEveryLayoutOrRefuses) {
   const WaveFormat cd, floatMono{3, 1, 48000, 32}, pcm24{1, 2, 8000, 24};
   const auto samples = MakeSamples(1000);
@@ -38,8 +38,10 @@ TEST(ReadWaveHeaderTest, NormalisesEveryLayoutOrRefuses) {
       {good},
       {WaveBuilder(floatMono).Fmt(FmtLayout::WithExtra18).Fact(250).Data(samples).Bytes(), 44,
        floatMono, 58},
-      {odd.Bytes(), 44, cd, 12 + 610 + 36 + 24 + 12 + 8, 999},  // odd sizes and their pad bytes
+      {odd.Bytes(), 44, cd, 12 + 610 + 36 + 24 + 12 + 8, 996},  // odd sizes and their pad bytes
       {WaveBuilder(cd).Fmt().List().Data(samples, ~0u).Bytes(), 44, cd, 80},  // clamped to the file
+      {Bytes(good.begin(), good.end() - 3), 44, cd, 44, 996},  // cut short inside a block
+      {WaveBuilder(pcm24).Fmt().Data(samples).Bytes(), 44, pcm24, 44, 996},  // blocks of 6
       // An extensible fmt chunk comes out with its plain sub-format tag.
       {ReadFile(RealFixture("sox_24bit_extensible.wav")), 44, pcm24, 80, 24000},
       {WaveBuilder(cd).Chunk("fmt ", Bytes(&fmt[20], &fmt[34])).Data(samples).Bytes(), 0},
