@@ -1,11 +1,13 @@
 // How fast the frame reader walks a large constant-bit-rate MP3 that sits in the page cache,
 // beside a plain read of the same file in 1 MiB blocks. The reader should reach at least half
-// the speed of reading the bytes.
+// the speed of reading the bytes. Then how long GetPlayTime takes on an hour of variable-bit-rate
+// audio without an info frame, which it must count frame by frame (target under 50 ms).
 //
-//   bench_frame_reader [file.mp3]
+//   bench_frame_reader [file.mp3 [vbr.mp3]]
 //
-// Without an argument the file is made once (sox tone, lame at 128 kbit/s, its frames repeated
-// to about 500 MB) and kept in the build folder for later runs.
+// Without arguments the files are made once (sox tone, lame at 128 kbit/s, its frames repeated
+// to about 500 MB; sox noise and sweep, lame -V 2 without an info frame, repeated to an hour) and
+// kept in the build folder for later runs.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -20,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "tandrel/file_info.h"
 #include "tandrel/frame_reader.h"
 
 namespace fs = std::filesystem;
@@ -36,17 +39,19 @@ bool Run(const std::string& command) {
   return false;
 }
 
-// One minute of tone encoded without an info frame, so the stream is nothing but audio frames
-// and every copy of it ends on a frame boundary; then copies of it up to the target size.
-bool MakeStream(const fs::path& path) {
+// One minute of sound encoded without an info frame, so the stream is nothing but audio frames
+// and every copy of it ends on a frame boundary; then `copies` copies of it, or copies up to the
+// target size.
+bool MakeStream(const fs::path& path, const std::string& synth, const std::string& lame,
+                std::uint64_t copies = 0) {
   const fs::path work = path.string() + ".work";
   fs::create_directories(work);
-  const auto wav = (work / "tone.wav").string();
-  const auto mp3 = (work / "tone.mp3").string();
+  const auto wav = (work / "minute.wav").string();
+  const auto mp3 = (work / "minute.mp3").string();
   std::printf("making %s ...\n", path.c_str());
   std::fflush(stdout);
-  if (!Run("sox -D -n -r 44100 -c 2 -b 16 '" + wav + "' synth 60 sine 440 vol 0.5") ||
-      !Run("lame --quiet --cbr -b 128 -t '" + wav + "' '" + mp3 + "'"))
+  if (!Run("sox -D -R -n -r 44100 -c 2 -b 16 '" + wav + "' synth 60 " + synth) ||
+      !Run("lame --quiet -t " + lame + " '" + wav + "' '" + mp3 + "'"))
     return false;
   std::ifstream in(mp3, std::ios::binary);
   const std::vector<char> chunk{std::istreambuf_iterator<char>(in),
@@ -55,7 +60,8 @@ bool MakeStream(const fs::path& path) {
   const fs::path partial = path.string() + ".partial";
   {
     std::ofstream out(partial, std::ios::binary | std::ios::trunc);
-    for (std::uint64_t written = 0; written < kTargetBytes; written += chunk.size()) {
+    for (std::uint64_t written = 0, n = 0; copies ? n < copies : written < kTargetBytes;
+         written += chunk.size(), ++n) {
       out.write(chunk.data(), static_cast<std::streamsize>(chunk.size()));
     }
     if (!out.flush()) return false;
@@ -104,6 +110,7 @@ Scan ScanFrames(const fs::path& path) {
   Scan scan;
   tandrel::CFrameReader reader;
   if (!reader.Open(path.string())) return scan;
+  tandrel::LocateMp3Stream(reader);
   while (reader.ReadFrame()) {
     ++scan.frames;
     scan.bytes += reader.GetBodySize() + 4;
@@ -114,10 +121,17 @@ Scan ScanFrames(const fs::path& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const fs::path path =
-      argc > 1 ? fs::path(argv[1]) : fs::path(TANDREL_BENCH_DATA_DIR) / "cbr_128k_500mb.mp3";
-  if (!fs::exists(path) && (argc > 1 || !MakeStream(path))) {
+  const fs::path data(TANDREL_BENCH_DATA_DIR);
+  const fs::path path = argc > 1 ? fs::path(argv[1]) : data / "cbr_128k_500mb.mp3";
+  const fs::path vbr = argc > 2 ? fs::path(argv[2]) : data / "vbr_v2_60min.mp3";
+  if (!fs::exists(path) &&
+      (argc > 1 || !MakeStream(path, "sine 440 vol 0.5", "--cbr -b 128"))) {
     std::fprintf(stderr, "no input file %s\n", path.c_str());
+    return 1;
+  }
+  if (!fs::exists(vbr) &&
+      (argc > 2 || !MakeStream(vbr, "pinknoise synth 60 sine mix 100-8000 vol 0.4", "-V 2", 60))) {
+    std::fprintf(stderr, "no input file %s\n", vbr.c_str());
     return 1;
   }
   const auto size = fs::file_size(path);
@@ -139,5 +153,16 @@ int main(int argc, char** argv) {
   if (readBytes != size || scan.bytes != size) {
     std::fprintf(stderr, "warning: not every byte was read or scanned as a frame\n");
   }
+
+  PlainRead(vbr);
+  std::int32_t playTime = 0;
+  const double playSeconds = BestSeconds([&] { playTime = tandrel::GetPlayTime(vbr.string()); });
+  const auto vbrScan = ScanFrames(vbr);
+  std::printf("play time   %8.1f ms   (GetPlayTime of %s, %llu bytes, best of %d; target "
+              "under 50)\n",
+              playSeconds * 1e3, vbr.filename().c_str(),
+              static_cast<unsigned long long>(fs::file_size(vbr)), kRuns);
+  std::printf("            %d ms for %llu frames of 26 ms\n", playTime,
+              static_cast<unsigned long long>(vbrScan.frames));
   return 0;
 }

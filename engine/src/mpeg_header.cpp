@@ -41,18 +41,6 @@ void MpegHeader::WriteTo(std::span<std::uint8_t> bytes) const {
   for (std::size_t i = 0; i < b.size(); ++i) bytes[i] = b[i];
 }
 
-bool MpegHeader::IsAcceptable() const {
-  const auto bitrate = BitrateIndex();
-  return HasSync() && Version() != 1 && Layer() == kLayer3 && bitrate != 0 && bitrate != 15 &&
-         SampleRateIndex() != 3;
-}
-
-bool MpegHeader::SameStream(MpegHeader other) const {
-  return IsAcceptable() && other.IsAcceptable() &&
-         (word_ & kStreamMask) == (other.word_ & kStreamMask) &&
-         IsSingleChannel() == other.IsSingleChannel();
-}
-
 std::uint32_t MpegHeader::Bitrate() const {
   return kBitratesKbps[IsMpeg1() ? 1 : 0][BitrateIndex()] * 1000;
 }
@@ -63,11 +51,6 @@ std::uint32_t MpegHeader::SampleRate() const {
 
 std::uint32_t MpegHeader::SamplesPerFrame() const {
   return IsMpeg1() ? 1152 : 576;
-}
-
-std::uint32_t MpegHeader::FrameLength() const {
-  if (!IsAcceptable()) return 0;
-  return SamplesPerFrame() / 8 * Bitrate() / SampleRate() + (IsPadded() ? 1 : 0);
 }
 
 std::uint32_t MpegHeader::MsPerFrame() const {

@@ -73,9 +73,16 @@ class MpegHeader {
 
   // A Layer III header the engine can measure: sync, a version that is not reserved, layer III,
   // bitrate index 1..14, sample-rate index 0..2.
-  bool IsAcceptable() const;
+  constexpr bool IsAcceptable() const {
+    return (word_ & (kSync.mask | kLayer.mask)) == (kSync.mask | (kLayer3 << kLayer.shift)) &&
+           UnpaddedLength() != 0;
+  }
   // Both acceptable and of one stream (see kStreamMask).
-  bool SameStream(MpegHeader other) const;
+  constexpr bool SameStream(MpegHeader other) const {
+    return IsAcceptable() && other.IsAcceptable() &&
+           (word_ & kStreamMask) == (other.word_ & kStreamMask) &&
+           IsSingleChannel() == other.IsSingleChannel();
+  }
   // Bits per second: the MPEG-1 Layer III row, or the one row MPEG-2 and MPEG-2.5 share; 0 for
   // index 0 and 15.
   std::uint32_t Bitrate() const;
@@ -84,7 +91,9 @@ class MpegHeader {
   // 1152 for MPEG-1, 576 for MPEG-2 and MPEG-2.5.
   std::uint32_t SamplesPerFrame() const;
   // Samples per frame / 8 * bitrate / rate, plus the padding byte. 0 when not acceptable.
-  std::uint32_t FrameLength() const;
+  constexpr std::uint32_t FrameLength() const {
+    return IsAcceptable() ? UnpaddedLength() + (IsPadded() ? 1 : 0) : 0;
+  }
   // The whole milliseconds of one frame, truncated: 26, 24 or 36 by sample-rate index for
   // MPEG-1 and MPEG-2 (half the samples at half the rate), 52, 48 or 72 for MPEG-2.5.
   std::uint32_t MsPerFrame() const;
@@ -96,6 +105,33 @@ class MpegHeader {
   MpegHeader WithPadding(bool padded) const;
 
  private:
+  // The frame length without padding by version, bitrate index and sample-rate index (0 where
+  // any of them is refused), worked out once: the reader asks for it at every byte it tries.
+  static constexpr std::array<std::uint16_t, 256> kUnpaddedLengths = [] {
+    constexpr std::uint32_t kbps[2][16] = {
+        {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 0},      // MPEG-2, 2.5
+        {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 0},  // MPEG-1
+    };
+    constexpr std::uint32_t hz[4][3] = {
+        {11025, 12000, 8000}, {0, 0, 0}, {22050, 24000, 16000}, {44100, 48000, 32000}};
+    std::array<std::uint16_t, 256> lengths{};
+    for (std::uint32_t version = 0; version < 4; ++version) {
+      for (std::uint32_t bitrate = 1; bitrate < 15; ++bitrate) {
+        for (std::uint32_t rate = 0; rate < 3; ++rate) {
+          if (hz[version][rate] == 0) continue;
+          const std::uint32_t samples = version == kMpeg1 ? 1152 : 576;
+          const auto bps = kbps[version == kMpeg1 ? 1 : 0][bitrate] * 1000;
+          lengths[version << 6 | bitrate << 2 | rate] =
+              static_cast<std::uint16_t>(samples / 8 * bps / hz[version][rate]);
+        }
+      }
+    }
+    return lengths;
+  }();
+  constexpr std::uint32_t UnpaddedLength() const {
+    return kUnpaddedLengths[Version() << 6 | BitrateIndex() << 2 | SampleRateIndex()];
+  }
+
   std::uint32_t word_ = 0;
 };
 
