@@ -8,6 +8,7 @@
 #include "fixtures/mp3_decoder.h"
 #include "fixtures/temp_dir.h"
 #include "fixtures/wave_builder.h"
+#include "tandrel/file_info.h"
 #include "tandrel/frame_reader.h"
 #include "tandrel/operations.h"
 #include "tandrel/wave_header.h"
@@ -36,12 +37,23 @@ std::vector<std::uint8_t> AudioFrames(const std::vector<std::uint8_t>& file) {
 TEST(RealMp3Test, FixedLengthPiecesDecodeCleanlyAndJoinBackToTheSource) {
   for (const char* name :
        {"lame_cbr_info_tag.mp3", "lame_vbr_xing.mp3", "lame_mono.mp3", "lame_mpeg2_22khz.mp3",
-        "lame_id3v2_picture.mp3", "lame_cbr_no_tag.mp3"}) {
+        "lame_id3v2_picture.mp3", "lame_cbr_no_tag.mp3", "lame_vbr_no_tag.mp3",
+        "lame_mpeg25_8khz.mp3"}) {
     SCOPED_TRACE(name);
     TempDir dir;
     const auto source = RealFixture(name);
     const auto whole = DecodeMp3(source, fixtures::Resync::Allowed);
     ASSERT_GT(whole.frames, 20);
+    // The play time is the decoder's frame count in the engine's milliseconds, exact where an
+    // info frame or a count gives it, within a frame where it is measured.
+    {
+      const auto bytes = ReadFile(source);
+      MemorySource memory(bytes);
+      CFrameReader reader;
+      reader.Open(memory);
+      const auto ms = static_cast<int>(LocateMp3Stream(reader).reference.MsPerFrame());
+      EXPECT_NEAR(GetPlayTime(source), whole.frames * ms, ms);
+    }
     // Pieces of 500 ms of the 2 s, the last one open-ended.
     std::string sections;
     std::string pieces;
