@@ -242,12 +242,17 @@ TEST(XingSeekPointTest, InterpolatesAndClamps) {
 }
 
 TEST(BuildInfoFrameTest, WritesTheCountsIntoTheSourcesFrame) {
-  const std::tuple<FrameSpec, std::uint32_t, int> cases[] = {
-      {{}, 0xF, 9},
-      {{Mpeg1, 5, 1, false, kSingleChannel}, 0x6, 5},
-      {{Mpeg2, 1, 1, false, kSingleChannel}, 0xF, 2},  // 24 bytes < 13 + 20
-      {{Mpeg2, 2, 1, false, kJointStereo}, 0xF, 2}};   // 48 bytes: enough
-  for (const auto& [shape, flags, bitrateIndex] : cases) {
+  const std::tuple<FrameSpec, std::uint32_t, int, std::uint64_t> cases[] = {
+      {{}, 0xF, 9, 123'456},
+      {{Mpeg1, 5, 1, false, kSingleChannel}, 0x6, 5, 123'456},
+      {{Mpeg2, 1, 1, false, kSingleChannel}, 0xF, 2, 123'456},  // 24 bytes < 13 + 20
+      {{Mpeg2, 2, 1, false, kJointStereo}, 0xF, 2, 123'456},    // 48 bytes: enough
+      {{Mpeg25, 8, 2, false, kSingleChannel}, 0xF, 8, 123'456},
+      // A byte count past 32 bits is left out rather than wrapped.
+      {{}, 0xF, 9, 5'000'000'000},
+      {{}, 0x8, 9, (1ull << 32) - 417},
+  };
+  for (const auto& [shape, flags, bitrateIndex, bytes] : cases) {
     SCOPED_TRACE(::testing::Message() << FrameLength(shape) << " bytes, flags " << flags);
     const char* tag = flags & 1 ? "Info" : "Xing";
     XingInfo source;
@@ -256,11 +261,12 @@ TEST(BuildInfoFrameTest, WritesTheCountsIntoTheSourcesFrame) {
     source.tagOffset = static_cast<std::uint32_t>(XingTagOffset(shape));
     auto raised = shape;
     raised.bitrateIndex = bitrateIndex;
-    auto expected =
-        MakeXingFrame(raised, {tag, 0xB, 777, 123'456 + FrameLength(raised), {}, source.scale});
-    expected[source.tagOffset + 7] = (flags & 8) | 3;  // the low byte of the flags
-    const auto built =
-        BuildInfoFrame(MakeXingFrame(shape, Fields(flags, tag)), source, 777, 123'456);
+    const auto total = bytes + FrameLength(raised);
+    const bool counted = total <= UINT32_MAX;
+    auto expected = MakeXingFrame(raised, {tag, counted ? 0xBu : 0x9u, 777,
+                                           static_cast<std::uint32_t>(total), {}, source.scale});
+    expected[source.tagOffset + 7] = (flags & 8) | (counted ? 3 : 1);  // the low byte of the flags
+    const auto built = BuildInfoFrame(MakeXingFrame(shape, Fields(flags, tag)), source, 777, bytes);
     EXPECT_TRUE(SameBytes(built, expected));
   }
 }

@@ -1,11 +1,13 @@
 // Real encoder output on a real file system, judged by a real decoder.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "fixtures/byte_compare.h"
 #include "fixtures/mp3_decoder.h"
+#include "fixtures/mpeg_builder.h"
 #include "fixtures/temp_dir.h"
 #include "fixtures/wave_builder.h"
 #include "tandrel/file_info.h"
@@ -21,6 +23,7 @@ using fixtures::DecodeMp3;
 using fixtures::ReadFile;
 using fixtures::RealFixture;
 using fixtures::TempDir;
+using Bytes = std::vector<std::uint8_t>;
 
 // The audio frames of an MP3 file as one run of bytes: no tag, no info frame, no trailer.
 std::vector<std::uint8_t> AudioFrames(const std::vector<std::uint8_t>& file) {
@@ -125,6 +128,44 @@ TEST(RealFileSystemTest, OutputsThatAreInputsOrNotFilesAreRefusedAndLeftAlone) {
   const auto copy = dir.File("copy.wav");
   ASSERT_EQ(CutByTime(input, "1;-1;" + copy, 1, nullptr), ResultCode::Success);
   EXPECT_TRUE(fixtures::SameBytes(ReadFile(copy), original));
+}
+
+// An audiobook of hundreds of chapters joins under a limit of a few dozen open files: the inputs
+// are opened one at a time.
+TEST(RealFileSystemTest, JoinsMoreInputsThanFilesMayBeOpen) {
+  TempDir dir;
+  constexpr int kInputs = 300;
+  std::string mp3s, waves;
+  Bytes audio, samples;
+  for (int i = 0; i < kInputs; ++i) {
+    fixtures::Mp3Builder mp3;
+    mp3.Frames({}, 3);
+    const auto mp3Name = dir.File(std::to_string(i) + ".mp3");
+    fixtures::WriteFile(mp3Name, mp3.Bytes());
+    audio.insert(audio.end(), mp3.Bytes().begin(), mp3.Bytes().end());
+    const auto data = fixtures::MakeSamples(400, static_cast<std::uint32_t>(i));
+    const auto waveName = dir.File(std::to_string(i) + ".wav");
+    fixtures::WriteFile(waveName,
+                        fixtures::WaveBuilder(fixtures::WaveFormat{}).Fmt().Data(data).Bytes());
+    samples.insert(samples.end(), data.begin(), data.end());
+    mp3s += (i ? "|" : "") + mp3Name;
+    waves += (i ? "|" : "") + waveName;
+  }
+  rlimit saved{};
+  ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+  rlimit low = saved;
+  low.rlim_cur = 32;
+  ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &low), 0);
+  const auto mp3Result = Join(dir.File("book.mp3"), mp3s, kInputs, nullptr);
+  const auto waveResult = Join(dir.File("book.wav"), waves, kInputs, nullptr);
+  ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &saved), 0);
+  ASSERT_EQ(mp3Result, ResultCode::Success);
+  ASSERT_EQ(waveResult, ResultCode::Success);
+  const auto book = ReadFile(dir.File("book.mp3"));
+  ASSERT_GT(book.size(), audio.size());
+  EXPECT_TRUE(fixtures::SameBytes(std::span(book).subspan(book.size() - audio.size()), audio));
+  const auto wave = ReadFile(dir.File("book.wav"));
+  EXPECT_TRUE(fixtures::SameBytes(std::span(wave).subspan(44), samples));
 }
 
 TEST(RealFileSystemTest, FailureMidRunKeepsFinishedPiecesAndNoTemporaryFile) {
