@@ -1,6 +1,6 @@
 /* C interface of libTandrel: the control's five methods and its events, for any language with a
    C foreign-function interface. Strings are UTF-8 paths and list strings; a null string is taken
-   as empty text. Every call is synchronous; events reach the callbacks on the calling thread,
+   as empty text, except where an operation says otherwise. Every call is synchronous; events reach the callbacks on the calling thread,
    from inside the running call. No function lets an exception out. One object is used from one
    thread at a time; different objects may be used from different threads. */
 #ifndef TANDREL_TANDREL_H
@@ -31,8 +31,9 @@ TANDREL_API uint32_t Tandrel_Advise(TandrelObject* object, Tandrel_EventCallback
 /* Returns 1 when the cookie was connected, 0 otherwise. */
 TANDREL_API int Tandrel_Unadvise(TandrelObject* object, uint32_t cookie);
 
-/* The three operations return their result code (0 success, 1 to 7 a failure); a null object
-   gives 7. The queries give the file's size in bytes (low 32 bits, 0 when it cannot be opened)
+/* The three operations return their result code (0 success, 1 to 7 a failure); a null object,
+   or a null output name, list or folder (saveFileName, filesToJoin, cutTimeInfo, savePath),
+   gives 7 and writes nothing. The queries give the file's size in bytes (low 32 bits, 0 when it cannot be opened)
    and its play time in milliseconds (or 1, 3 or 5 on failure); a null object gives 0 and 1. */
 TANDREL_API short Tandrel_Join(TandrelObject* object, const char* saveFileName,
                                const char* filesToJoin, short filesCount);
