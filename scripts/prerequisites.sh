@@ -9,7 +9,7 @@ TANDREL_PACKAGES=(
   qt6-qpa-plugins fonts-dejavu-core                                         # its windows on X11
   fp-utils-3.2.2                                                            # chmcmd: the help file
   xvfb xauth                                                                # windows without a display
-  desktop-file-utils appstream dpkg-dev groff-base librsvg2-bin             # install and package checks
+  desktop-file-utils appstream dpkg-dev groff-base librsvg2-bin lintian     # install and package checks
 )
 
 install_prerequisites() {

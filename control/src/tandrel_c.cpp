@@ -4,6 +4,8 @@
 #include <string>
 
 #include "live_controls.h"
+#include "tandrel/result_messages.h"
+#include "tandrel/version.h"
 #include "tandrel/tandrel.h"
 #include "tandrel/tandrel_ctrl.h"
 
@@ -25,6 +27,18 @@ std::string Text(const char* text) {
 }  // namespace
 
 extern "C" {
+
+const char* Tandrel_Version(void) {
+  return TANDREL_VERSION_STRING;
+}
+
+const char* Tandrel_ResultMessage(int code) {
+  return tandrel::SplitResultMessage(code);
+}
+
+const char* Tandrel_JoinResultMessage(int code) {
+  return tandrel::JoinResultMessage(code);
+}
 
 TandrelObject* Tandrel_Create(void) {
   try {

@@ -16,6 +16,8 @@
 #include "fixtures/byte_compare.h"
 #include "fixtures/temp_dir.h"
 #include "fixtures/wave_builder.h"
+#include "tandrel/result_code.h"
+#include "tandrel/result_messages.h"
 #include "tandrel/tandrel.h"
 
 namespace tandrel {
@@ -181,6 +183,41 @@ TEST_F(ControlTest, NamesAreFoundWithoutRegardToCase) {
               i < 5 ? DispatchStatus::Ok : DispatchStatus::UnknownName);
     EXPECT_EQ(dispid, i < 5 ? i + 1 : 42) << names[i];
   }
+}
+
+}  // namespace
+}  // namespace tandrel
+
+namespace tandrel {
+namespace {
+
+// The C names are the engine's codes, and the C messages the programs' texts.
+TEST(CInterfaceNamesTest, AgreeWithTheEngineAndThePrograms) {
+  const std::pair<int, ResultCode> codes[] = {
+      {TANDREL_OK, ResultCode::Success},
+      {TANDREL_ERROR_OPEN, ResultCode::OpenFailed},
+      {TANDREL_ERROR_READ, ResultCode::WaveReadFailed},
+      {TANDREL_ERROR_CORRUPTED, ResultCode::WaveCorrupted},
+      {TANDREL_ERROR_KINDS_DIFFER, ResultCode::KindsDiffer},
+      {TANDREL_ERROR_NOT_SUPPORTED, ResultCode::NotSupported},
+      {TANDREL_ERROR_WAVE_FORMATS_DIFFER, ResultCode::WaveFormatsDiffer},
+      {TANDREL_ERROR_INVALID_PARAMETER, ResultCode::InvalidParameter},
+  };
+  for (const auto& [c, code] : codes) {
+    EXPECT_EQ(c, static_cast<int>(code));
+    EXPECT_STREQ(Tandrel_ResultMessage(c), SplitResultMessage(c));
+    EXPECT_STREQ(Tandrel_JoinResultMessage(c), JoinResultMessage(c));
+  }
+  EXPECT_STREQ(Tandrel_ResultMessage(0), "Splitted successfully");
+  EXPECT_STREQ(Tandrel_JoinResultMessage(0), "Joinned successfully");
+  EXPECT_STREQ(Tandrel_ResultMessage(5), "Error file not supported");
+  EXPECT_EQ(Tandrel_ResultMessage(8), nullptr);
+  EXPECT_EQ(Tandrel_JoinResultMessage(-1), nullptr);
+
+  EXPECT_EQ(TANDREL_EVENT_STATUS_CHANGE, CTandrelCtrl::kEventStatusChange);
+  EXPECT_EQ(TANDREL_EVENT_CUT, CTandrelCtrl::kEventCut);
+  EXPECT_EQ(TANDREL_EVENT_JOIN, CTandrelCtrl::kEventJoin);
+  EXPECT_STREQ(Tandrel_Version(), TANDREL_PROJECT_VERSION);
 }
 
 }  // namespace

@@ -101,13 +101,18 @@ CheckDesktopFiles() {
   [ "$count" -ge 8 ] || fail "only $count PNG sizes of the icon"
 }
 
-# CheckManPages <root>: each page formats without a warning and is named after its program.
+# CheckManPages <root>: each page is compressed, formats without a warning and is named after
+# its program.
 CheckManPages() {
-  local page warnings
-  for page in "$1/$INSTALL_MANDIR"/man1/*.1; do
-    warnings=$(groff -man -ww -z "$page" 2>&1)
-    [ -z "$warnings" ] || fail "$(basename "$page"): $warnings"
-    grep -A1 '^\.SH NAME' "$page" | tail -n 1 | grep -q "^$(basename "$page" .1) " ||
-      fail "$(basename "$page") does not name its program under NAME"
+  local page name warnings count=0
+  for page in "$1/$INSTALL_MANDIR"/man1/*.1.gz; do
+    [ -f "$page" ] || fail "no compressed man page in $1/$INSTALL_MANDIR/man1"
+    name=$(basename "$page" .1.gz)
+    warnings=$(gzip -dc "$page" | groff -man -ww -z 2>&1)
+    [ -z "$warnings" ] || fail "$name.1: $warnings"
+    gzip -dc "$page" | grep -A1 '^\.SH NAME' | tail -n 1 | grep -q "^$name " ||
+      fail "$name.1 does not name its program under NAME"
+    count=$((count + 1))
   done
+  [ "$count" -gt 0 ] || fail "no man page installed"
 }

@@ -1,5 +1,5 @@
 /* C interface of libTandrel: the control's five methods and its events, for any language with a
-   C foreign-function interface. Strings are UTF-8 paths and list strings; a null string is taken
+   C foreign-function interface. The header is C89 (and C++) clean. Strings are UTF-8 paths and list strings; a null string is taken
    as empty text, except where an operation says otherwise. Every call is synchronous; events reach the callbacks on the calling thread,
    from inside the running call. No function lets an exception out. One object is used from one
    thread at a time; different objects may be used from different threads. */
@@ -14,7 +14,37 @@
 extern "C" {
 #endif
 
+/* The result codes of the three operations. */
+enum {
+  TANDREL_OK = 0,
+  TANDREL_ERROR_OPEN = 1,                /* a file cannot be opened, created or written */
+  TANDREL_ERROR_READ = 2,                /* Join: a WAVE input's header cannot be read */
+  TANDREL_ERROR_CORRUPTED = 3,           /* cuts: the WAVE source has no readable header */
+  TANDREL_ERROR_KINDS_DIFFER = 4,        /* Join: the inputs are not all of one kind or stream */
+  TANDREL_ERROR_NOT_SUPPORTED = 5,       /* not a .wav or .mp3 name, or an MP3 without audio */
+  TANDREL_ERROR_WAVE_FORMATS_DIFFER = 6, /* Join: a WAVE input's format differs */
+  TANDREL_ERROR_INVALID_PARAMETER = 7    /* list, section, piece size or argument out of bounds */
+};
+
+/* The events, by dispid, and the values of StatusChange. */
+enum {
+  TANDREL_EVENT_STATUS_CHANGE = 1,
+  TANDREL_EVENT_CUT = 2,
+  TANDREL_EVENT_JOIN = 3
+};
+enum {
+  TANDREL_STATUS_CUT_DONE = 3, /* the successful end of CutByTime and CutBySize */
+  TANDREL_STATUS_JOIN_DONE = 4 /* the successful end of Join */
+};
+
 typedef struct TandrelObject TandrelObject;
+
+/* The library's version, "major.minor.patch.build". */
+TANDREL_API const char* Tandrel_Version(void);
+/* The message the programs show for a result code after a cut (Tandrel_ResultMessage) or a join
+   (Tandrel_JoinResultMessage); they differ only for 0. Null for a code outside 0 to 7. */
+TANDREL_API const char* Tandrel_ResultMessage(int code);
+TANDREL_API const char* Tandrel_JoinResultMessage(int code);
 
 /* Receives every event: dispid 1 StatusChange, 2 Cut, 3 Join, and its value. */
 typedef void (*Tandrel_EventCallback)(void* context, int dispid, short value);
