@@ -8,16 +8,22 @@
 #include "tandrel/audio_kind.h"
 #include "tandrel/byte_io.h"
 #include "tandrel/frame_reader.h"
+#include "tandrel/result_code.h"
 #include "tandrel/wave_header.h"
 #include "tandrel/xing_header.h"
 
 namespace {
 
-constexpr short kSuccess = 0;
-constexpr short kOpenFailed = 1;
-constexpr short kWaveCorrupted = 3;
-constexpr short kNotSupported = 5;
-constexpr short kInvalidParameter = 7;
+using tandrel::ResultCode;
+
+constexpr short Code(ResultCode code) {
+  return static_cast<short>(code);
+}
+constexpr short kSuccess = Code(ResultCode::Success);
+constexpr short kOpenFailed = Code(ResultCode::OpenFailed);
+constexpr short kWaveCorrupted = Code(ResultCode::WaveCorrupted);
+constexpr short kNotSupported = Code(ResultCode::NotSupported);
+constexpr short kInvalidParameter = Code(ResultCode::InvalidParameter);
 
 short ReadMp3(tandrel::ByteSource& source, TandrelMediaInfo& info) {
   tandrel::CFrameReader reader;

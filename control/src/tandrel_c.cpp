@@ -4,6 +4,7 @@
 #include <string>
 
 #include "live_controls.h"
+#include "tandrel/result_code.h"
 #include "tandrel/result_messages.h"
 #include "tandrel/version.h"
 #include "tandrel/tandrel.h"
@@ -15,9 +16,9 @@ struct TandrelObject {
 
 namespace {
 
-constexpr short kInvalidParameter = 7;
+constexpr auto kInvalidParameter = static_cast<short>(tandrel::ResultCode::InvalidParameter);
 constexpr int32_t kNoFileSize = 0;
-constexpr int32_t kCannotOpen = 1;
+constexpr auto kCannotOpen = static_cast<int32_t>(tandrel::ResultCode::OpenFailed);
 
 // A null string is taken as empty text.
 std::string Text(const char* text) {

@@ -4,15 +4,17 @@
 #include <climits>
 
 #include "tandrel/frame_reader.h"
+#include "tandrel/result_code.h"
 #include "tandrel/wave_header.h"
 #include "tandrel/xing_header.h"
 
 namespace tandrel {
 namespace {
 
-constexpr std::int32_t kCannotOpen = 1;
-constexpr std::int32_t kBadWaveHeader = 3;
-constexpr std::int32_t kNotSupported = 5;
+// GetPlayTime answers a failure with its result code in place of a time.
+constexpr auto kCannotOpen = static_cast<std::int32_t>(ResultCode::OpenFailed);
+constexpr auto kBadWaveHeader = static_cast<std::int32_t>(ResultCode::WaveCorrupted);
+constexpr auto kNotSupported = static_cast<std::int32_t>(ResultCode::NotSupported);
 
 std::int32_t ClampToLong(std::int64_t ms) {
   return static_cast<std::int32_t>(std::min<std::int64_t>(ms, INT32_MAX));
