@@ -4,11 +4,12 @@
 #include <string>
 
 #include "live_controls.h"
+#include "no_throw.h"
 #include "tandrel/result_code.h"
 #include "tandrel/result_messages.h"
-#include "tandrel/version.h"
 #include "tandrel/tandrel.h"
 #include "tandrel/tandrel_ctrl.h"
+#include "tandrel/version.h"
 
 struct TandrelObject {
   tandrel::CTandrelCtrl control;
@@ -19,6 +20,7 @@ namespace {
 constexpr auto kInvalidParameter = static_cast<short>(tandrel::ResultCode::InvalidParameter);
 constexpr int32_t kNoFileSize = 0;
 constexpr auto kCannotOpen = static_cast<int32_t>(tandrel::ResultCode::OpenFailed);
+constexpr auto kOperationFailed = static_cast<short>(tandrel::ResultCode::OpenFailed);
 
 // A null string is taken as empty text.
 std::string Text(const char* text) {
@@ -42,11 +44,7 @@ const char* Tandrel_JoinResultMessage(int code) {
 }
 
 TandrelObject* Tandrel_Create(void) {
-  try {
-    return new TandrelObject;
-  } catch (...) {
-    return nullptr;
-  }
+  return tandrel::NoThrow<TandrelObject*>(nullptr, [] { return new TandrelObject; });
 }
 
 void Tandrel_Release(TandrelObject* object) {
@@ -68,50 +66,36 @@ short Tandrel_Join(TandrelObject* object, const char* saveFileName, const char* 
   // No output name or no list is no request: nothing to write where.
   if (object == nullptr || saveFileName == nullptr || filesToJoin == nullptr)
     return kInvalidParameter;
-  try {
+  return tandrel::NoThrow(kOperationFailed, [&] {
     return object->control.Join(Text(saveFileName), Text(filesToJoin), filesCount);
-  } catch (...) {
-    return kCannotOpen;
-  }
+  });
 }
 
 short Tandrel_CutByTime(TandrelObject* object, const char* openFileName, const char* cutTimeInfo,
                         short filesCount) {
   if (object == nullptr || cutTimeInfo == nullptr) return kInvalidParameter;
-  try {
+  return tandrel::NoThrow(kOperationFailed, [&] {
     return object->control.CutByTime(Text(openFileName), Text(cutTimeInfo), filesCount);
-  } catch (...) {
-    return kCannotOpen;
-  }
+  });
 }
 
 short Tandrel_CutBySize(TandrelObject* object, const char* openFileName, int32_t fileSize,
                         const char* savePath) {
   // A null folder is none, not the current one: pieces must not land where nobody asked.
   if (object == nullptr || savePath == nullptr) return kInvalidParameter;
-  try {
+  return tandrel::NoThrow(kOperationFailed, [&] {
     return object->control.CutBySize(Text(openFileName), fileSize, Text(savePath));
-  } catch (...) {
-    return kCannotOpen;
-  }
+  });
 }
 
 int32_t Tandrel_GetFileSize(TandrelObject* object, const char* fileName) {
   if (object == nullptr) return kNoFileSize;
-  try {
-    return object->control.GetFileSize(Text(fileName));
-  } catch (...) {
-    return kNoFileSize;
-  }
+  return tandrel::NoThrow(kNoFileSize, [&] { return object->control.GetFileSize(Text(fileName)); });
 }
 
 int32_t Tandrel_GetPlayTime(TandrelObject* object, const char* fileName) {
   if (object == nullptr) return kCannotOpen;
-  try {
-    return object->control.GetPlayTime(Text(fileName));
-  } catch (...) {
-    return kCannotOpen;
-  }
+  return tandrel::NoThrow(kCannotOpen, [&] { return object->control.GetPlayTime(Text(fileName)); });
 }
 
 int Tandrel_CanUnloadNow(void) {

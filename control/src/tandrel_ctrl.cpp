@@ -10,6 +10,7 @@
 #include "connection_point.h"
 #include "identity.h"
 #include "live_controls.h"
+#include "no_throw.h"
 #include "tandrel/file_info.h"
 #include "tandrel/operations.h"
 
@@ -130,11 +131,7 @@ DispatchResult CTandrelCtrl::Invoke(int dispid, std::span<const Variant> args) n
 }
 
 std::uint32_t CTandrelCtrl::Advise(EventSink sink) noexcept {
-  try {
-    return impl_->events.Advise(std::move(sink));
-  } catch (...) {
-    return 0;
-  }
+  return NoThrow<std::uint32_t>(0, [&] { return impl_->events.Advise(std::move(sink)); });
 }
 
 bool CTandrelCtrl::Unadvise(std::uint32_t cookie) noexcept {
@@ -143,47 +140,30 @@ bool CTandrelCtrl::Unadvise(std::uint32_t cookie) noexcept {
 
 std::int16_t CTandrelCtrl::Join(const std::string& saveFileName, const std::string& filesToJoin,
                                 std::int16_t filesCount) noexcept {
-  try {
-    return static_cast<std::int16_t>(::tandrel::Join(saveFileName, filesToJoin, filesCount, impl_));
-  } catch (...) {
-    return kResultOnException;
-  }
+  return NoThrow(kResultOnException,
+                 [&] { return ::tandrel::Join(saveFileName, filesToJoin, filesCount, impl_); });
 }
 
 std::int16_t CTandrelCtrl::CutByTime(const std::string& openFileName,
                                      const std::string& cutTimeInfo,
                                      std::int16_t filesCount) noexcept {
-  try {
-    return static_cast<std::int16_t>(
-        ::tandrel::CutByTime(openFileName, cutTimeInfo, filesCount, impl_));
-  } catch (...) {
-    return kResultOnException;
-  }
+  return NoThrow(kResultOnException, [&] {
+    return ::tandrel::CutByTime(openFileName, cutTimeInfo, filesCount, impl_);
+  });
 }
 
 std::int16_t CTandrelCtrl::CutBySize(const std::string& openFileName, std::int32_t fileSize,
                                      const std::string& savePath) noexcept {
-  try {
-    return static_cast<std::int16_t>(::tandrel::CutBySize(openFileName, fileSize, savePath, impl_));
-  } catch (...) {
-    return kResultOnException;
-  }
+  return NoThrow(kResultOnException,
+                 [&] { return ::tandrel::CutBySize(openFileName, fileSize, savePath, impl_); });
 }
 
 std::int32_t CTandrelCtrl::GetFileSize(const std::string& fileName) noexcept {
-  try {
-    return ::tandrel::GetFileSize(fileName);
-  } catch (...) {
-    return kFileSizeOnException;
-  }
+  return NoThrow(kFileSizeOnException, [&] { return ::tandrel::GetFileSize(fileName); });
 }
 
 std::int32_t CTandrelCtrl::GetPlayTime(const std::string& fileName) noexcept {
-  try {
-    return ::tandrel::GetPlayTime(fileName);
-  } catch (...) {
-    return kPlayTimeOnException;
-  }
+  return NoThrow(kPlayTimeOnException, [&] { return ::tandrel::GetPlayTime(fileName); });
 }
 
 }  // namespace tandrel
