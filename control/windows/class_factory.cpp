@@ -3,14 +3,7 @@
 namespace tandrel::com {
 
 HRESULT ClassFactory::QueryInterface(REFIID iid, void** out) {
-  if (out == nullptr) return E_POINTER;
-  if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IClassFactory)) {
-    *out = static_cast<IClassFactory*>(this);
-    AddRef();
-    return S_OK;
-  }
-  *out = nullptr;
-  return E_NOINTERFACE;
+  return QueryOneInterface(static_cast<IClassFactory*>(this), IID_IClassFactory, iid, out);
 }
 
 HRESULT ClassFactory::CreateInstance(IUnknown* outer, REFIID iid, void** out) {

@@ -7,6 +7,7 @@
 
 #include "com_identity.h"
 #include "list_enumerator.h"
+#include "module.h"
 
 namespace tandrel::com {
 namespace {
@@ -48,14 +49,7 @@ EventConnectionPoint::~EventConnectionPoint() {
 }
 
 HRESULT EventConnectionPoint::QueryInterface(REFIID iid, void** out) {
-  if (out == nullptr) return E_POINTER;
-  if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IConnectionPoint)) {
-    *out = static_cast<IConnectionPoint*>(this);
-    AddRef();
-    return S_OK;
-  }
-  *out = nullptr;
-  return E_NOINTERFACE;
+  return QueryOneInterface(static_cast<IConnectionPoint*>(this), IID_IConnectionPoint, iid, out);
 }
 
 HRESULT EventConnectionPoint::GetConnectionInterface(IID* iid) {

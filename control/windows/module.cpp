@@ -5,6 +5,7 @@
 #include <olectl.h>
 #include <windows.h>
 
+#include <cwchar>
 #include <new>
 
 #include "class_factory.h"
@@ -76,6 +77,21 @@ HRESULT LoadModuleTypeInfo(REFGUID guid, ITypeInfo** info) {
     lib->Release();
   }
   return hr;
+}
+
+std::wstring ResourceText(std::uint16_t id) {
+  const wchar_t* text = nullptr;
+  const int length = ::LoadStringW(ModuleInstance(), id, reinterpret_cast<LPWSTR>(&text), 0);
+  return length > 0 ? std::wstring(text, static_cast<std::size_t>(length)) : std::wstring();
+}
+
+LPOLESTR ResourceTaskText(std::uint16_t id) {
+  const std::wstring text = ResourceText(id);
+  if (text.empty()) return nullptr;
+  auto* copy = static_cast<LPOLESTR>(::CoTaskMemAlloc((text.size() + 1) * sizeof(wchar_t)));
+  if (copy == nullptr) return nullptr;
+  std::wmemcpy(copy, text.c_str(), text.size() + 1);
+  return copy;
 }
 
 }  // namespace tandrel::com

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstdint>
 #include <string>
 
 namespace tandrel::com {
@@ -14,6 +15,25 @@ namespace tandrel::com {
 HINSTANCE ModuleInstance();
 // The module's full path as the loader knows it.
 std::wstring ModulePath();
+
+// A string resource of the module; empty when it is missing.
+std::wstring ResourceText(std::uint16_t id);
+// The same in task memory, for the caller to free with CoTaskMemFree; nullptr when the resource
+// is missing or memory runs out.
+LPOLESTR ResourceTaskText(std::uint16_t id);
+
+// QueryInterface of an object that offers one interface besides IUnknown.
+template <typename Interface>
+HRESULT QueryOneInterface(Interface* self, REFIID own, REFIID iid, void** out) {
+  if (out == nullptr) return E_POINTER;
+  if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, own)) {
+    *out = self;
+    self->AddRef();
+    return S_OK;
+  }
+  *out = nullptr;
+  return E_NOINTERFACE;
+}
 
 // Objects alive (controls, property pages, class factories, enumerators) and server locks: the
 // module may be unloaded only when both are 0.

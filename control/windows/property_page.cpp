@@ -18,18 +18,6 @@ HWND CreatePageDialog(HWND parent) {
                               parent, &DialogProc, 0);
 }
 
-// A copy of the string resource in task memory, for the caller to free; nullptr if missing.
-LPOLESTR TaskMemoryText(std::uint16_t id) {
-  const wchar_t* text = nullptr;
-  const int length = ::LoadStringW(ModuleInstance(), id, reinterpret_cast<LPWSTR>(&text), 0);
-  if (length <= 0) return nullptr;
-  auto* copy = static_cast<LPOLESTR>(::CoTaskMemAlloc((length + 1) * sizeof(wchar_t)));
-  if (copy == nullptr) return nullptr;
-  std::wmemcpy(copy, text, static_cast<std::size_t>(length));
-  copy[length] = L'\0';
-  return copy;
-}
-
 }  // namespace
 
 HRESULT CTandrelPropPage::Create(REFIID iid, void** out) {
@@ -52,14 +40,7 @@ void CTandrelPropPage::ReleaseObjects() {
 }
 
 HRESULT CTandrelPropPage::QueryInterface(REFIID iid, void** out) {
-  if (out == nullptr) return E_POINTER;
-  if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IPropertyPage)) {
-    *out = static_cast<IPropertyPage*>(this);
-    AddRef();
-    return S_OK;
-  }
-  *out = nullptr;
-  return E_NOINTERFACE;
+  return QueryOneInterface(static_cast<IPropertyPage*>(this), IID_IPropertyPage, iid, out);
 }
 
 HRESULT CTandrelPropPage::SetPageSite(IPropertyPageSite* site) {
@@ -95,7 +76,7 @@ HRESULT CTandrelPropPage::GetPageInfo(PROPPAGEINFO* info) {
 
   *info = PROPPAGEINFO{};
   info->cb = sizeof(PROPPAGEINFO);
-  info->pszTitle = TaskMemoryText(identity::kIdsTandrelPpgCaption.id);
+  info->pszTitle = ResourceTaskText(identity::kIdsTandrelPpgCaption.id);
   if (info->pszTitle == nullptr) return E_OUTOFMEMORY;
   info->size = SIZE{size.right - size.left, size.bottom - size.top};
   return S_OK;

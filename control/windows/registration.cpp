@@ -87,13 +87,6 @@ bool Write(const RegistryEntry& entry) {
   return status == ERROR_SUCCESS;
 }
 
-// A string resource of the module; empty when it is missing.
-std::wstring ResourceText(std::uint16_t id) {
-  const wchar_t* text = nullptr;
-  const int length = ::LoadStringW(ModuleInstance(), id, reinterpret_cast<LPWSTR>(&text), 0);
-  return length > 0 ? std::wstring(text, static_cast<std::size_t>(length)) : std::wstring();
-}
-
 std::wstring FolderOf(const std::wstring& path) {
   const auto slash = path.find_last_of(L"\\/");
   return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);

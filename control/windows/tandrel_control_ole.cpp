@@ -27,15 +27,7 @@ void ReleaseAndClear(T*& held) {
 
 // The user type name from the module's string resource, in task memory.
 LPOLESTR ResourceUserType() {
-  const wchar_t* text = nullptr;
-  const int length =
-      ::LoadStringW(ModuleInstance(), identity::kIdsTandrel.id, reinterpret_cast<LPWSTR>(&text), 0);
-  if (length <= 0) return nullptr;
-  auto* copy = static_cast<LPOLESTR>(::CoTaskMemAlloc((length + 1) * sizeof(wchar_t)));
-  if (copy == nullptr) return nullptr;
-  std::wmemcpy(copy, text, static_cast<std::size_t>(length));
-  copy[length] = L'\0';
-  return copy;
+  return ResourceTaskText(identity::kIdsTandrel.id);
 }
 
 }  // namespace
