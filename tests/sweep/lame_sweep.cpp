@@ -13,7 +13,6 @@
 #include <sys/wait.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -25,7 +24,6 @@
 #include <optional>
 #include <set>
 #include <span>
-#include <sstream>
 #include <string>
 #include <vector>
 
