@@ -125,6 +125,24 @@ bool CFrameReader::FindChainedHeader(int needed, bool infoFrames, MpegHeader& fo
       reader_->Skip(next ? static_cast<const std::uint8_t*>(next) - avail.data() : avail.size());
       continue;
     }
+    if (stream && needed == kFrameChain && avail.size() >= 4) {
+      // The common case, a frame of the stream with the next header in the buffer, decided here
+      // without copying; anything else takes the general path below.
+      const auto header = MpegHeader::FromBytes(avail);
+      const auto length = header.SameStream(*stream) ? header.FrameLength() : 0;
+      const bool chains = length != 0 && avail.size() >= length + std::size_t{4} &&
+                          MpegHeader::FromBytes(avail.subspan(length)).SameStream(*stream);
+      const bool ends = length != 0 && pos + length == audioEnd_ && avail.size() >= length;
+      if (chains || ends) {
+        if (!infoFrames && IsInfoFrame(avail.first(length))) {
+          reader_->Skip(length);
+          continue;
+        }
+        frameOffset_ = pos;
+        found = header;
+        return true;
+      }
+    }
     const auto head = PeekUpTo(4);
     if (head.size() < 4) return false;
     const auto header = MpegHeader::FromBytes(head);
