@@ -26,15 +26,19 @@ struct StubDesktop final : ui::Desktop {
     if (!answer.isEmpty()) dialog.fileNames = answer;
     return !answer.isEmpty();
   }
-  QString BrowseForFolder(QWidget*) override {
+  QString BrowseForFolder(QWidget*, const QString& start) override {
+    opened.append(u"picker "_s + start);
     return folderAnswers.isEmpty() ? QString() : folderAnswers.takeFirst();
   }
-  void ShellOpen(const QString&) override {}
+  void ShellOpen(const QString& target) override { opened.append(target); }
+  bool HasViewerFor(const QString&) override { return helpViewer; }
   int RunModal(QDialog& dialog) override {  // `onModal` plays the user; without it, Cancel
     onModal ? onModal(dialog) : dialog.reject();
     return dialog.result();
   }
   QStringList messages, folderAnswers;
+  QStringList opened;  // what was handed to the desktop, and where the folder picker started
+  bool helpViewer = false;
   QList<QStringList> openAnswers;
   std::function<void(QDialog&)> onModal;
 };
