@@ -1,4 +1,5 @@
 // The main window under the offscreen platform, on a stub desktop, with real audio files.
+#include <QApplication>
 #include <QDialog>
 #include <QDir>
 #include <QProcess>
@@ -280,12 +281,20 @@ class WindowTest : public QObject {
   }
 
   // Renders the windows to PNG, into $TREVASSO_SCREENSHOTS when set (render_screenshots.sh).
+  // At 11 pt, the font of a stock GNOME desktop; a file name ends in $TREVASSO_SCREENSHOT_SUFFIX.
   void Screenshots() {
     QTemporaryDir scratch;
     const QString folder = qEnvironmentVariable("TREVASSO_SCREENSHOTS", scratch.path());
-    const auto save = [&folder](QWidget& widget, const QString& name) {
+    const QString suffix = qEnvironmentVariable("TREVASSO_SCREENSHOT_SUFFIX");
+    const QFont designFont = QApplication::font();
+    QFont font = designFont;
+    font.setPointSize(11);
+    QApplication::setFont(font);
+    QVERIFY(NewWindow());
+    const auto save = [&folder, &suffix](QWidget& widget, QString name) {
       widget.show();
-      QTest::qWait(50);
+      QTest::qWait(100);
+      name.replace(u".png"_s, suffix + u".png"_s);
       QVERIFY(QDir().mkpath(folder) && widget.grab().save(folder + u'/' + name));
     };
     desk_->onModal = [&](QDialog& dialog) {
@@ -302,6 +311,7 @@ class WindowTest : public QObject {
     save(*w_, u"joiner.png"_s);
     desk_->onModal = [&](QDialog& about) { save(about, u"about.png"_s); };
     Act(*w_, u"mnuHelpSub(4)"_s);
+    QApplication::setFont(designFont);
   }
 };
 
