@@ -1,5 +1,8 @@
 // The main window under the offscreen platform, on a stub desktop, with real audio files.
+#include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
+#include <QMimeData>
 #include <QDialog>
 #include <QDir>
 #include <QProcess>
@@ -278,6 +281,47 @@ class WindowTest : public QObject {
     QVERIFY(copy.open(QIODevice::ReadOnly) && original.open(QIODevice::ReadOnly));
     QCOMPARE(copy.readAll(), original.readAll());
     QCOMPARE(Listing(folder.path()), u"first.mp3|notes.txt"_s);
+  }
+
+  // Help, web page and folder picker as handed to the desktop; Move on the current row, Delete,
+  // drops; every button named for a screen reader.
+  void ShellListsAndDrops() {
+    Act(*w_, u"mnuHelpSub(0) mnuHelpSub(2) cmdDirS"_s);
+    QCOMPARE(desk_->opened.value(0).section(u'/', -2), u"help/index.html"_s);
+    QCOMPARE(desk_->opened.mid(1), QStringList({u"https://tandrel.net/"_s,
+                                                u"picker "_s + QDir::homePath()}));
+    const auto drop = [this](const QString& page, const QStringList& paths) {
+      auto* data = new QMimeData;
+      QList<QUrl> urls;
+      for (const QString& path : paths) urls.append(QUrl::fromLocalFile(path));
+      data->setUrls(urls);
+      QWidget* target = In<QWidget>(*w_, page);
+      QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+      QCoreApplication::sendEvent(target, &enter);
+      QDropEvent event(QPointF(5, 5), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+      QCoreApplication::sendEvent(target, &event);
+      delete data;
+    };
+    drop(u"SSTab1Tab0"_s, {folder_ + u"/notes.txt"_s, wav_, mp3_});
+    QCOMPARE(Shown(*w_, u"txtSource txtDirS txtSource:toolTip"_s),
+             wav_ + u'|' + folder_ + u"/|"_s + wav_);
+    drop(u"SSTab1Tab1"_s, {mp3_, mp3b_, mp3_, wav_ + u"x"_s});
+    QCOMPARE(Column(Files(), 3), mp3_ + u'|' + mp3b_);
+    QCOMPARE(Files()->topLevelItem(1)->toolTip(3), mp3b_);
+    Files()->setCurrentItem(Files()->topLevelItem(1), 0, QItemSelectionModel::NoUpdate);
+    Files()->clearSelection();
+    Act(*w_, u"cmdMoveUp cmdMoveUp"_s);  // not selected, but current
+    QCOMPARE(Column(Files(), 3), mp3b_ + u'|' + mp3_);
+    Tick(Files(), {1});
+    QTest::keyClick(Files(), Qt::Key_Delete);
+    QCOMPARE(Column(Files(), 3), mp3_);
+    QCOMPARE(desk_->messages, QStringList{u"The file is already at the top."_s});
+    for (const QAbstractButton* button : w_->findChildren<QAbstractButton*>()) {
+      if (button->objectName().startsWith(u"qt_"_s)) continue;  // the toolkit's own
+      const QString name = QAccessible::queryAccessibleInterface(const_cast<QAbstractButton*>(button))
+                               ->text(QAccessible::Name);
+      QVERIFY2(!name.isEmpty() && !name.startsWith(u'.'), qPrintable(button->objectName()));
+    }
   }
 
   // Renders the windows to PNG, into $TREVASSO_SCREENSHOTS when set (render_screenshots.sh).
