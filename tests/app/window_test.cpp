@@ -2,7 +2,13 @@
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QApplication>
+#include <QHeaderView>
+#include <QLabel>
 #include <QMimeData>
+#include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QTabWidget>
 #include <QDialog>
 #include <QDir>
 #include <QProcess>
@@ -131,6 +137,47 @@ QString WriteFile(const QString& path, const QByteArray& bytes) {
   QFile file(path);
   if (file.open(QIODevice::WriteOnly)) file.write(bytes);
   return path;
+}
+
+// Every caption of `window` that is wider or taller than its control, by the font metrics
+// against the geometry, and every control that reaches out of its parent, by name.
+QStringList Clipped(QWidget& window) {
+  QStringList clipped;
+  for (QWidget* c : window.findChildren<QWidget*>()) {
+    if (c->objectName().isEmpty() || c->objectName().startsWith(u"qt_"_s)) continue;
+    const QFontMetrics fm(c->font());
+    QSize text, room = c->contentsRect().size();
+    if (auto* label = qobject_cast<QLabel*>(c); label && !label->text().isEmpty()) {
+      text = label->wordWrap() || label->textFormat() == Qt::RichText
+                 ? QSize(0, label->heightForWidth(room.width()))
+                 : fm.size(Qt::TextSingleLine, label->text());
+    } else if (auto* button = qobject_cast<QAbstractButton*>(c)) {
+      QStyleOptionButton option;
+      option.initFrom(button);
+      const bool radio = qobject_cast<QRadioButton*>(c) != nullptr;
+      room = c->style()
+                 ->subElementRect(radio ? QStyle::SE_RadioButtonContents
+                                        : QStyle::SE_PushButtonContents,
+                                  &option, button)
+                 .size();
+      text = fm.size(Qt::TextShowMnemonic, button->text());
+    } else if (auto* list = qobject_cast<QTreeWidget*>(c)) {
+      for (int i = 0; i + 1 < list->columnCount(); ++i) {
+        if (list->header()->sectionSizeHint(i) > list->columnWidth(i))
+          clipped.append(c->objectName() + u" column "_s + QString::number(i));
+      }
+    }
+    if (text.width() > room.width() || text.height() > room.height()) {
+      clipped.append(u"%1: %2x%3 in %4x%5"_s.arg(c->objectName())
+                         .arg(text.width()).arg(text.height()).arg(room.width()).arg(room.height()));
+    }
+    const QWidget* parent = c->parentWidget();
+    if (c->isVisible() && parent && !parent->rect().contains(c->geometry()) &&
+        !qobject_cast<const QTabWidget*>(parent) && parent->objectName() != u"qt_tabwidget_stackedwidget"_s) {
+      clipped.append(c->objectName() + u" out of "_s + parent->objectName());
+    }
+  }
+  return clipped;
 }
 
 class WindowTest : public QObject {
@@ -321,6 +368,34 @@ class WindowTest : public QObject {
       const QString name = QAccessible::queryAccessibleInterface(const_cast<QAbstractButton*>(button))
                                ->text(QAccessible::Name);
       QVERIFY2(!name.isEmpty() && !name.startsWith(u'.'), qPrintable(button->objectName()));
+    }
+  }
+
+  // Each window at 9, 11, 14 and 18 pt (18 pt: a 9 pt font on a screen of twice the density);
+  // run again under QT_SCALE_FACTOR=2 by ctest.
+  void Layout() {
+    const QFont designFont = QApplication::font();
+    for (const int points : {9, 11, 14, 18}) {
+      QFont font = designFont;
+      font.setPointSize(points);
+      QApplication::setFont(font);
+      QVERIFY(NewWindow());
+      QStringList clipped;
+      const QString at = u" at "_s + QString::number(points) + u" pt"_s;
+      desk_->openAnswers = {{wav_}};
+      desk_->onModal = [&](QDialog& d) {
+        d.show();
+        for (const QString& c : Clipped(d)) clipped.append(d.objectName() + u' ' + c + at);
+        d.reject();
+      };
+      Act(*w_, u"cmdSrc cmdAddTask mnuHelpSub(4)"_s);
+      for (const int tab : {0, 1}) {
+        In<QTabWidget>(*w_, u"SSTab1"_s)->setCurrentIndex(tab);
+        for (const QString& c : Clipped(*w_)) clipped.append(c + at);
+      }
+      clipped.removeDuplicates();
+      QApplication::setFont(designFont);
+      QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(u"; "_s)));
     }
   }
 
