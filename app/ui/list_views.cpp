@@ -2,6 +2,7 @@
 
 #include <QHeaderView>
 #include <QTreeWidget>
+#include <algorithm>
 
 #include "logic/number_mask.h"
 
@@ -17,7 +18,8 @@ struct ColumnSpec {
   int width;
 };
 
-void SetUpList(QTreeWidget& list, const std::vector<ColumnSpec>& columns) {
+void SetUpList(QTreeWidget& list, const logic::LayoutScale& scale,
+               const std::vector<ColumnSpec>& columns) {
   list.setColumnCount(static_cast<int>(columns.size()));
   list.setRootIsDecorated(false);
   list.setItemsExpandable(false);
@@ -25,32 +27,36 @@ void SetUpList(QTreeWidget& list, const std::vector<ColumnSpec>& columns) {
   list.setAllColumnsShowFocus(true);
   list.setSelectionMode(QAbstractItemView::SingleSelection);
   list.setSelectionBehavior(QAbstractItemView::SelectRows);
-  // The file name fills the rest of the row; a long path loses its folder end first, so the
-  // name of the file stays in sight.
+  // The file name fills the rest of the row and loses the middle of a long path, so both the
+  // folder it starts with and the name of the file stay in sight; the tooltip has it whole.
   list.header()->setStretchLastSection(true);
-  list.setTextElideMode(Qt::ElideLeft);
+  list.setTextElideMode(Qt::ElideMiddle);
   list.header()->setSectionsMovable(false);
   QTreeWidgetItem* header = list.headerItem();
   for (int i = 0; i < static_cast<int>(columns.size()); ++i) {
     const ColumnSpec& column = columns[static_cast<std::size_t>(i)];
     header->setText(i, column.header);
     header->setTextAlignment(i, column.alignment | Qt::AlignVCenter);
-    list.setColumnWidth(i, column.width);
+  }
+  // The design widths grow with the font, and never leave a header narrower than its caption.
+  for (int i = 0; i + 1 < static_cast<int>(columns.size()); ++i) {
+    const int design = scale.X(columns[static_cast<std::size_t>(i)].width);
+    list.setColumnWidth(i, std::max(design, list.header()->sectionSizeHint(i)));
   }
 }
 
 }  // namespace
 
-void SetUpTaskList(QTreeWidget& list) {
-  SetUpList(list, {{u"NO"_s, Qt::AlignLeft, 46},
+void SetUpTaskList(QTreeWidget& list, const logic::LayoutScale& scale) {
+  SetUpList(list, scale, {{u"NO"_s, Qt::AlignLeft, 46},
                    {u"Unit"_s, Qt::AlignHCenter, 38},
                    {u"Start Time"_s, Qt::AlignRight, 76},
                    {u"End Time"_s, Qt::AlignRight, 72},
                    {u"File Name"_s, Qt::AlignLeft, 60}});
 }
 
-void SetUpJoinList(QTreeWidget& list) {
-  SetUpList(list, {{u"NO"_s, Qt::AlignLeft, 46},
+void SetUpJoinList(QTreeWidget& list, const logic::LayoutScale& scale) {
+  SetUpList(list, scale, {{u"NO"_s, Qt::AlignLeft, 46},
                    {u"Play Time (MS)"_s, Qt::AlignRight, 94},
                    {u"File Size (Bytes)"_s, Qt::AlignRight, 104},
                    {u"File Name"_s, Qt::AlignLeft, 60}});
@@ -64,8 +70,16 @@ QTreeWidgetItem* AppendRow(QTreeWidget& list, const QStringList& texts) {
   for (int i = 0; i < list.columnCount(); ++i) {
     item->setTextAlignment(i, Qt::Alignment(header->textAlignment(i)));
   }
+  // Both lists end with the file name.
+  const int fileName = list.columnCount() - 1;
+  SetPath(*item, fileName, item->text(fileName));
   list.addTopLevelItem(item);
   return item;
+}
+
+void SetPath(QTreeWidgetItem& row, int column, const QString& path) {
+  row.setText(column, path);
+  row.setToolTip(column, path);
 }
 
 void AppendTaskRow(QTreeWidget& list, const logic::Section& section, const QLocale& locale) {

@@ -74,6 +74,6 @@ else
   expected_chm="$(readlink -f "$bin")/trevasso.chm"
 fi
 [ "${opened[0]}" = "$expected_chm" ] || fail "help file resolved to '${opened[0]}'"
-[ "${opened[1]}" = "$help_folder/help/index.html" ] || fail "web page resolved to '${opened[1]}'"
+[ "${opened[1]}" = "$help_folder/help/index.html" ] || fail "HTML help resolved to '${opened[1]}'"
 
 echo "install_tree: passed"

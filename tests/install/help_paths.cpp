@@ -1,4 +1,4 @@
-// Prints, one a line, the path the desktop program opens for its help file and for its web page,
+// Prints, one a line, the path the desktop program opens for its help file and for its HTML help,
 // as resolved from the folder this program runs in.
 #include <QCoreApplication>
 #include <cstdio>
@@ -9,6 +9,6 @@ int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   using namespace trevasso::ui;
   std::printf("%s\n%s\n", qPrintable(ProgramFilePath(QString::fromUtf16(kHelpFileName))),
-              qPrintable(ProductWebAddress()));
+              qPrintable(ProgramFilePath(QString::fromUtf16(kHtmlHelpFileName))));
   return 0;
 }
