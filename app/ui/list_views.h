@@ -19,8 +19,9 @@ enum TaskColumn { kTaskNo = 0, kTaskUnit, kTaskStart, kTaskEnd, kTaskFileName };
 enum JoinColumn { kJoinNo = 0, kJoinPlayTime, kJoinFileSize, kJoinFileName };
 
 // Headers, alignments and widths of the two lists: report view, one check box per row, one
-// selected row at a time, the column widths drawn for the design font grown by `scale`, and the
-// file name in the remaining width.
+// selected row at a time, the number and unit columns drawn for the design font grown by
+// `scale`, the columns of times and sizes as wide as their widest values (a caption's unit in
+// parentheses on a second header line), and the file name in the remaining width.
 void SetUpTaskList(QTreeWidget& list, const logic::LayoutScale& scale);
 void SetUpJoinList(QTreeWidget& list, const logic::LayoutScale& scale);
 

@@ -162,10 +162,21 @@ QStringList Clipped(QWidget& window) {
                  .size();
       text = fm.size(Qt::TextShowMnemonic, button->text());
     } else if (auto* list = qobject_cast<QTreeWidget*>(c)) {
-      for (int i = 0; i + 1 < list->columnCount(); ++i) {
-        if (list->header()->sectionSizeHint(i) > list->columnWidth(i))
+      const QHeaderView* header = list->header();
+      const int last = list->columnCount() - 1;
+      for (int i = 0; i < last; ++i) {
+        if (header->sectionSizeHint(i) > list->columnWidth(i))
           clipped.append(c->objectName() + u" column "_s + QString::number(i));
       }
+      // The file name takes the rest of the row, and the header is tall enough for a caption
+      // of two lines.
+      const int rest = list->viewport()->width() - header->sectionPosition(last);
+      if (list->isVisible() && list->columnWidth(last) != rest) {
+        clipped.append(u"%1 file name %2 wide, not %3"_s.arg(c->objectName())
+                           .arg(list->columnWidth(last)).arg(rest));
+      }
+      if (header->height() < header->sizeHint().height())
+        clipped.append(c->objectName() + u" header"_s);
     }
     if (text.width() > room.width() || text.height() > room.height()) {
       clipped.append(u"%1: %2x%3 in %4x%5"_s.arg(c->objectName())
