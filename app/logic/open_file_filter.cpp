@@ -12,4 +12,16 @@ QStringList AudioFileFilters() {
   };
 }
 
+QStringList DroppedAudioFiles(const QStringList& paths) {
+  QStringList audio;
+  for (const QString& path : paths) {
+    const QString name = path.section(u'/', -1);
+    if (name.endsWith(u".mp3"_s, Qt::CaseInsensitive) ||
+        name.endsWith(u".wav"_s, Qt::CaseInsensitive)) {
+      audio.append(path);
+    }
+  }
+  return audio;
+}
+
 }  // namespace trevasso::logic

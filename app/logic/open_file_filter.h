@@ -10,4 +10,8 @@ namespace trevasso::logic {
 // systems.
 QStringList AudioFileFilters();
 
+// Of the paths of files dropped on the window, those the first filter would show (an mp3 or wav
+// extension in any letter case), in the order given.
+QStringList DroppedAudioFiles(const QStringList& paths);
+
 }  // namespace trevasso::logic

@@ -1,5 +1,7 @@
 #include "logic/path_routines.h"
 
+#include <QFileInfo>
+
 namespace trevasso::logic {
 
 QString TrimBlanks(const QString& text) {
@@ -20,6 +22,13 @@ QString JoinPath(const QString& folder, const QString& name) {
   if (trimmed.isEmpty()) return name;
   if (trimmed.endsWith(kPathSeparator)) return trimmed + name;
   return trimmed + kPathSeparator + name;
+}
+
+QString FolderPickerStart(const QString& outputFolder, const QString& source, const QString& home) {
+  for (const QString& folder : {TrimBlanks(outputFolder), GetFolderPart(TrimBlanks(source))}) {
+    if (!folder.isEmpty() && QFileInfo(folder).isDir()) return folder;
+  }
+  return home;
 }
 
 }  // namespace trevasso::logic

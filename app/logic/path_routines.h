@@ -19,4 +19,9 @@ QString GetFolderPart(const QString& path);
 // separator and the name. The name is taken as it is.
 QString JoinPath(const QString& folder, const QString& name);
 
+// Where the folder picker opens: the output folder when it is an existing folder, else the
+// folder of the source file when that exists, else `home`. Never a folder that is not there, so
+// the picker has nothing to pre-type that Enter would refuse.
+QString FolderPickerStart(const QString& outputFolder, const QString& source, const QString& home);
+
 }  // namespace trevasso::logic

@@ -38,12 +38,16 @@ class Desktop {
   // it and returns true; on cancel leaves it as it was and returns false.
   virtual bool ShowOpenDialog(QWidget* owner, FileDialogState& dialog) = 0;
 
-  // The folder picker titled "Please locate a directory": the chosen folder as the system gives
-  // it, or "" when the user cancels or anything fails.
-  virtual QString BrowseForFolder(QWidget* owner) = 0;
+  // The folder picker titled "Please locate a directory", opened at the existing folder
+  // `start`: the chosen folder as the system gives it, or "" when the user cancels or anything
+  // fails.
+  virtual QString BrowseForFolder(QWidget* owner, const QString& start) = 0;
 
   // Opens a document or a web address with the desktop's handler; the outcome is not examined.
   virtual void ShellOpen(const QString& target) = 0;
+
+  // Whether the desktop has an application associated with documents of the kind of `path`.
+  virtual bool HasViewerFor(const QString& path) = 0;
 
   // Shows `dialog` modally and returns its result once it has closed.
   virtual int RunModal(QDialog& dialog) = 0;

@@ -35,11 +35,12 @@ FrmAdd::FrmAdd(Desktop& desktop, double playTime, const QString& timeCaption, QT
       lvwTask_(lvwTask) {
   setObjectName(u"frmAdd"_s);
   setWindowTitle(u"Add Sections"_s);
-  setFixedSize(kClientSize);
+  const Placement at(*this);
+  setFixedSize(at.Size(kClientSize));
 
-  Place<QLabel>(this, u"Label7"_s, QRect(10, 8, 399, 18), timeCaption);
+  at.Place<QLabel>(this, u"Label7"_s, QRect(10, 8, 399, 18), timeCaption);
 
-  auto* frame1 = Place<QFrame>(this, u"Frame1"_s, QRect(10, 30, 399, 50));
+  auto* frame1 = at.Place<QFrame>(this, u"Frame1"_s, QRect(10, 30, 399, 50));
   frame1->setFrameShape(QFrame::StyledPanel);
   auto* unitGroup = new QButtonGroup(this);
   const QString unitCaptions[] = {u"Mili Seconds (MS)"_s, u"Seconds (S = 1000 MS)"_s,
@@ -47,47 +48,47 @@ FrmAdd::FrmAdd(Desktop& desktop, double playTime, const QString& timeCaption, QT
   const QRect unitPlaces[] = {QRect(8, 4, 180, 20), QRect(200, 4, 190, 20), QRect(8, 26, 180, 20)};
   for (int i = 0; i < 3; ++i) {
     optSMH_[i] =
-        Place<QRadioButton>(frame1, Indexed(u"optSMH"_s, i), unitPlaces[i], unitCaptions[i]);
+        at.Place<QRadioButton>(frame1, Indexed(u"optSMH"_s, i), unitPlaces[i], unitCaptions[i]);
     unitGroup->addButton(optSMH_[i], i);
   }
 
   auto* modeGroup = new QButtonGroup(this);
-  optSplit_[1] = Place<QRadioButton>(this, Indexed(u"optSplit"_s, 1), QRect(10, 86, 399, 20),
+  optSplit_[1] = at.Place<QRadioButton>(this, Indexed(u"optSplit"_s, 1), QRect(10, 86, 399, 20),
                                      u"Add a task with Start Time and End Time as the following"_s);
-  frSE_ = Place<QFrame>(this, u"frSE"_s, QRect(10, 108, 399, 146));
+  frSE_ = at.Place<QFrame>(this, u"frSE"_s, QRect(10, 108, 399, 146));
   static_cast<QFrame*>(frSE_)->setFrameShape(QFrame::StyledPanel);
   const QString edgeNames[] = {u"Start Time"_s, u"End Time"_s};
   for (int i = 0; i < 2; ++i) {
     const int top = 6 + 70 * i;
-    Place<QLabel>(frSE_, i == 0 ? Indexed(u"Label1"_s, 0) : u"Label2"_s, QRect(10, top + 2, 74, 20),
+    at.Place<QLabel>(frSE_, i == 0 ? Indexed(u"Label1"_s, 0) : u"Label2"_s, QRect(10, top + 2, 74, 20),
                   edgeNames[i]);
     txtStart_[i] =
-        Place<QLineEdit>(frSE_, Indexed(u"txtStart"_s, i), QRect(86, top, 100, 24), u"0"_s);
+        at.Place<QLineEdit>(frSE_, Indexed(u"txtStart"_s, i), QRect(86, top, 100, 24), u"0"_s);
     txtStart_[i]->installEventFilter(new TypingFilter(false, txtStart_[i]));
-    Place<QLabel>(frSE_, Indexed(u"Label1"_s, i + 1), QRect(194, top + 2, 100, 20),
+    at.Place<QLabel>(frSE_, Indexed(u"Label1"_s, i + 1), QRect(194, top + 2, 100, 20),
                   u"Mili Seconds"_s);
-    auto* slider = Place<QSlider>(frSE_, i == 0 ? u"sldStart"_s : u"sldEnd"_s,
+    auto* slider = at.Place<QSlider>(frSE_, i == 0 ? u"sldStart"_s : u"sldEnd"_s,
                                   QRect(10, top + 28, 379, 20), Qt::Horizontal);
     (i == 0 ? sldStart_ : sldEnd_) = slider;
     Label5_[i] =
-        Place<QLabel>(frSE_, Indexed(u"Label5"_s, i), QRect(10, top + 48, 180, 16), u"0"_s);
+        at.Place<QLabel>(frSE_, Indexed(u"Label5"_s, i), QRect(10, top + 48, 180, 16), u"0"_s);
     lblStart_[i] =
-        Place<QLabel>(frSE_, Indexed(u"lblStart"_s, i), QRect(209, top + 48, 180, 16), u"0"_s);
+        at.Place<QLabel>(frSE_, Indexed(u"lblStart"_s, i), QRect(209, top + 48, 180, 16), u"0"_s);
     lblStart_[i]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     CoupleSlider(slider, txtStart_[i]);
   }
 
-  optSplit_[0] = Place<QRadioButton>(this, Indexed(u"optSplit"_s, 0), QRect(10, 262, 399, 20),
+  optSplit_[0] = at.Place<QRadioButton>(this, Indexed(u"optSplit"_s, 0), QRect(10, 262, 399, 20),
                                      u"Split the whole file by Fixed Time"_s);
-  Place<QLabel>(this, u"Label4"_s, QRect(30, 288, 80, 20), u"Time Value"_s);
-  txtFixed_ = Place<QLineEdit>(this, u"txtFixed"_s, QRect(112, 286, 100, 24), u"0"_s);
+  at.Place<QLabel>(this, u"Label4"_s, QRect(30, 288, 80, 20), u"Time Value"_s);
+  txtFixed_ = at.Place<QLineEdit>(this, u"txtFixed"_s, QRect(112, 286, 100, 24), u"0"_s);
   txtFixed_->installEventFilter(new TypingFilter(false, txtFixed_));
-  Place<QLabel>(this, u"Label3"_s, QRect(218, 288, 30, 20), u"MS"_s);
+  at.Place<QLabel>(this, u"Label3"_s, QRect(218, 288, 30, 20), u"MS"_s);
   for (int i = 0; i < 2; ++i) modeGroup->addButton(optSplit_[i], i);
 
-  auto* ok = Place<QPushButton>(this, u"OKButton"_s, QRect(225, 316, 88, 28), u"OK"_s);
+  auto* ok = at.Place<QPushButton>(this, u"OKButton"_s, QRect(225, 316, 88, 28), u"OK"_s);
   ok->setDefault(true);
-  auto* cancel = Place<QPushButton>(this, u"CancelButton"_s, QRect(321, 316, 88, 28), u"Cancel"_s);
+  auto* cancel = at.Place<QPushButton>(this, u"CancelButton"_s, QRect(321, 316, 88, 28), u"Cancel"_s);
 
   connect(unitGroup, &QButtonGroup::idClicked, this, [this](int id) { optSMH_Click(id); });
   connect(modeGroup, &QButtonGroup::idClicked, this, [this](int id) { optSplit_Click(id); });

@@ -2,15 +2,22 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QDropEvent>
 #include <QEvent>
+#include <QKeyEvent>
+#include <QMimeData>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QScreen>
 #include <QTabWidget>
+#include <QTreeWidget>
+#include <QUrl>
 #include <algorithm>
 
+#include "logic/open_file_filter.h"
 #include "ui/dlg_about.h"
 #include "ui/main_title.h"
 #include "ui/placement.h"
@@ -23,7 +30,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Client area of 7440 x 6270 twips at 15 twips per pixel.
+// Client area of 7440 x 6270 twips at 15 twips per pixel, at the design font.
 constexpr QSize kClientSize(496, 418);
 // Where the tab control sits inside Picture1; the same margin is kept right and below.
 constexpr QPoint kTabOffset(6, 6);
@@ -47,8 +54,9 @@ FrmQuorvane::FrmQuorvane(Desktop& desktop, QWidget* parent)
   Picture1_->setObjectName(u"Picture1"_s);
   Picture1_->installEventFilter(this);
   setCentralWidget(Picture1_);
-  SSTab1_ = Place<QTabWidget>(Picture1_, u"SSTab1"_s,
-                              QRect(kTabOffset, kClientSize - QSize(2, 2) * kTabOffset.x()));
+  const Placement at(*this);
+  SSTab1_ = at.Place<QTabWidget>(Picture1_, u"SSTab1"_s,
+                                 QRect(kTabOffset, kClientSize - QSize(2, 2) * kTabOffset.x()));
   auto* cutter = new QWidget;
   cutter->setObjectName(u"SSTab1Tab0"_s);
   auto* joiner = new QWidget;
@@ -57,11 +65,19 @@ FrmQuorvane::FrmQuorvane(Desktop& desktop, QWidget* parent)
   SSTab1_->addTab(joiner, u"MP3/WAV Joiner"_s);
   BuildCutterTab(cutter);
   BuildJoinerTab(joiner);
+  cutterPage_ = cutter;
+  joinerPage_ = joiner;
+  for (QWidget* page : {cutter, joiner}) {
+    page->setAcceptDrops(true);
+    page->installEventFilter(this);
+  }
   BuildMenus();
 
-  // The client area below the menu bar has the fixed size; the window cannot be resized.
-  Picture1_->setFixedSize(kClientSize);
-  setFixedSize(kClientSize.width(), kClientSize.height() + menuBar()->sizeHint().height());
+  // The client area below the menu bar has the fixed size, grown with the font; the window
+  // cannot be resized.
+  const QSize client = at.Size(kClientSize);
+  Picture1_->setFixedSize(client);
+  setFixedSize(client.width(), client.height() + menuBar()->sizeHint().height());
   setWindowTitle(kMainTitle);
 
   eventCookie_ =
@@ -123,7 +139,7 @@ void FrmQuorvane::mnuFileSub_Click(int index) {
 void FrmQuorvane::mnuHelpSub_Click(int index) {
   switch (index) {
     case 0:
-      OpenProgramFile(QString::fromUtf16(kHelpFileName));
+      OpenHelp();
       break;
     case 2:
       desktop_.ShellOpen(ProductWebAddress());
@@ -138,13 +154,74 @@ void FrmQuorvane::mnuHelpSub_Click(int index) {
   }
 }
 
+void FrmQuorvane::OpenHelp() {
+  // A stock desktop has no viewer for the compiled help and would silently do nothing with it;
+  // there the same pages open from the HTML help in the browser.
+  const QString helpFile = ProgramFilePath(QString::fromUtf16(kHelpFileName));
+  if (QFileInfo::exists(helpFile) && desktop_.HasViewerFor(helpFile)) {
+    OpenProgramFile(QString::fromUtf16(kHelpFileName));
+  } else {
+    OpenProgramFile(QString::fromUtf16(kHtmlHelpFileName));
+  }
+}
+
 void FrmQuorvane::OpenProgramFile(const QString& name) {
   desktop_.ShellOpen(ProgramFilePath(name));
 }
 
 bool FrmQuorvane::eventFilter(QObject* watched, QEvent* event) {
   if (watched == Picture1_ && event->type() == QEvent::Resize) ApplyResizeRule();
+  if ((watched == cutterPage_ || watched == joinerPage_) && AcceptsDrop(watched, event)) return true;
+  // Delete on a list removes its ticked rows, as its Remove button does.
+  if (event->type() == QEvent::KeyPress &&
+      static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
+    if (watched == lvwTask_) {
+      cmdRemove_Click();
+      return true;
+    }
+    if (watched == lvwJoin_) {
+      cmdRemoveJoin_Click();
+      return true;
+    }
+  }
   return QMainWindow::eventFilter(watched, event);
+}
+
+bool FrmQuorvane::AcceptsDrop(QObject* watched, QEvent* event) {
+  const auto audioFiles = [](const QMimeData* data) {
+    QStringList paths;
+    for (const QUrl& url : data->urls()) {
+      if (url.isLocalFile()) paths.append(url.toLocalFile());
+    }
+    return logic::DroppedAudioFiles(paths);
+  };
+  switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+      auto* drag = static_cast<QDragMoveEvent*>(event);
+      if (audioFiles(drag->mimeData()).isEmpty()) {
+        drag->ignore();
+      } else {
+        drag->acceptProposedAction();
+      }
+      return true;
+    }
+    case QEvent::Drop: {
+      auto* drop = static_cast<QDropEvent*>(event);
+      const QStringList files = audioFiles(drop->mimeData());
+      if (files.isEmpty()) return false;
+      drop->acceptProposedAction();
+      if (watched == cutterPage_) {
+        OpenSource(files.first());
+      } else {
+        for (const QString& path : files) AddJoinFile(path);
+        RenumberJoinList();
+      }
+      return true;
+    }
+    default:
+      return false;
+  }
 }
 
 void FrmQuorvane::ApplyResizeRule() {

@@ -42,11 +42,15 @@ class FrmQuorvane : public QMainWindow {
   void ApplyResizeRule();
   void mnuFileSub_Click(int index);
   void mnuHelpSub_Click(int index);
+  // The help file where the desktop can show it, else the HTML help.
+  void OpenHelp();
   void OpenProgramFile(const QString& name);
 
   // Cutter tab: source file and information.
   void BuildCutterTab(QWidget* page);
   void cmdSrc_Click();
+  // Takes `path` as the chosen source, as a choice in the open dialog would.
+  void OpenSource(const QString& path);
   void cmdDirS_Click();
   void ShowFileInfo();
   // Cutter tab: section list.
@@ -69,7 +73,13 @@ class FrmQuorvane : public QMainWindow {
   void cmdClearJoin_Click();
   void cmdMoveUp_Click();
   void cmdMoveDown_Click();
+  // The row the move buttons act on, 1-based: the current row, which carries the focus frame
+  // whether or not it is selected; the first row while there is none.
+  int MovePosition() const;
   void cmdDirJ_Click();
+  // Files dropped on a tab: MP3 and WAV files only; the cutter opens the first, the joiner adds
+  // them all.
+  bool AcceptsDrop(QObject* watched, QEvent* event);
   // Joiner tab: join run.
   std::int16_t CheckJoinFormats() const;
   void cmdJoin_Click();
@@ -97,6 +107,8 @@ class FrmQuorvane : public QMainWindow {
 
   QWidget* Picture1_ = nullptr;
   QTabWidget* SSTab1_ = nullptr;
+  QWidget* cutterPage_ = nullptr;
+  QWidget* joinerPage_ = nullptr;
 
   // The open-file dialogs, each keeping its settings between uses.
   FileDialogState dlg_;

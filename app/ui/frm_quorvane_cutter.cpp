@@ -1,6 +1,7 @@
 // The cutter tab of the main window: source file and information, the section list, the split run.
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -44,35 +45,43 @@ qint64 FileLength(const QString& path) {
 }  // namespace
 
 void FrmQuorvane::BuildCutterTab(QWidget* page) {
-  Place<QLabel>(page, u"Label1"_s, QRect(10, 8, 456, 18),
+  const Placement at(*this);
+  at.Place<QLabel>(page, u"Label1"_s, QRect(10, 8, 456, 18),
                 u"Open File ( Only MP3 and WAV files are supported.)"_s);
-  txtSource_ = Place<QLineEdit>(page, u"txtSource"_s, QRect(10, 27, 420, 24));
+  txtSource_ = at.Place<QLineEdit>(page, u"txtSource"_s, QRect(10, 27, 420, 24));
   txtSource_->setReadOnly(true);
-  auto* cmdSrc = Place<QPushButton>(page, u"cmdSrc"_s, QRect(436, 27, 30, 24), u"..."_s);
-  lblSize_ = Place<QLabel>(page, u"lblSize"_s, QRect(10, 55, 456, 18), u"Size:"_s);
-  lblTime_ = Place<QLabel>(page, u"lblTime"_s, QRect(10, 73, 456, 18), u"Time:"_s);
-  Place<QLabel>(page, u"Label5"_s, QRect(10, 95, 456, 18),
+  txtSource_->setAcceptDrops(false);  // a dropped file goes to the tab, not into the box
+  ShowWholeTextAsToolTip(*txtSource_);
+  auto* cmdSrc = at.Place<QPushButton>(page, u"cmdSrc"_s, QRect(436, 27, 30, 24), u"..."_s);
+  cmdSrc->setAccessibleName(u"Open source file"_s);
+  lblSize_ = at.Place<QLabel>(page, u"lblSize"_s, QRect(10, 55, 456, 18), u"Size:"_s);
+  lblTime_ = at.Place<QLabel>(page, u"lblTime"_s, QRect(10, 73, 456, 18), u"Time:"_s);
+  at.Place<QLabel>(page, u"Label5"_s, QRect(10, 95, 456, 18),
                 u"Set Output Dir for Saving the Splitted Files:"_s);
-  txtDirS_ = Place<QLineEdit>(page, u"txtDirS"_s, QRect(10, 114, 420, 24));
+  txtDirS_ = at.Place<QLineEdit>(page, u"txtDirS"_s, QRect(10, 114, 420, 24));
   txtDirS_->setReadOnly(true);
-  auto* cmdDirS = Place<QPushButton>(page, u"cmdDirS"_s, QRect(436, 114, 30, 24), u"..."_s);
+  txtDirS_->setAcceptDrops(false);
+  ShowWholeTextAsToolTip(*txtDirS_);
+  auto* cmdDirS = at.Place<QPushButton>(page, u"cmdDirS"_s, QRect(436, 114, 30, 24), u"..."_s);
+  cmdDirS->setAccessibleName(u"Choose output folder"_s);
 
   auto* splitGroup = new QButtonGroup(page);
-  optSplit_[0] = Place<QRadioButton>(page, Indexed(u"optSplit"_s, 0), QRect(10, 146, 200, 20),
+  optSplit_[0] = at.Place<QRadioButton>(page, Indexed(u"optSplit"_s, 0), QRect(10, 146, 200, 20),
                                      u"Split by Time"_s);
-  lvwTask_ = Place<QTreeWidget>(page, u"lvwTask"_s, QRect(10, 168, 348, 124));
-  SetUpTaskList(*lvwTask_);
+  lvwTask_ = at.Place<QTreeWidget>(page, u"lvwTask"_s, QRect(10, 168, 348, 124));
+  SetUpTaskList(*lvwTask_, at.Scale());
+  lvwTask_->installEventFilter(this);
   cmdAddTask_ =
-      Place<QPushButton>(page, u"cmdAddTask"_s, QRect(364, 168, 102, 28), u"&Add Sections ..."_s);
-  cmdRemove_ = Place<QPushButton>(page, u"cmdRemove"_s, QRect(364, 201, 102, 28), u"&Remove"_s);
-  cmdClear_ = Place<QPushButton>(page, u"cmdClear"_s, QRect(364, 234, 102, 28), u"&Clear All"_s);
+      at.Place<QPushButton>(page, u"cmdAddTask"_s, QRect(364, 168, 102, 28), u"&Add Sections ..."_s);
+  cmdRemove_ = at.Place<QPushButton>(page, u"cmdRemove"_s, QRect(364, 201, 102, 28), u"&Remove"_s);
+  cmdClear_ = at.Place<QPushButton>(page, u"cmdClear"_s, QRect(364, 234, 102, 28), u"&Clear All"_s);
 
-  optSplit_[1] = Place<QRadioButton>(page, Indexed(u"optSplit"_s, 1), QRect(10, 301, 120, 20),
+  optSplit_[1] = at.Place<QRadioButton>(page, Indexed(u"optSplit"_s, 1), QRect(10, 301, 120, 20),
                                      u"Split by Size"_s);
-  Place<QLabel>(page, u"Label3"_s, QRect(132, 301, 44, 20), u"Value:"_s);
-  txtSizeVal_ = Place<QLineEdit>(page, u"txtSizeVal"_s, QRect(178, 299, 84, 24), u"0"_s);
+  at.Place<QLabel>(page, u"Label3"_s, QRect(132, 301, 44, 20), u"Value:"_s);
+  txtSizeVal_ = at.Place<QLineEdit>(page, u"txtSizeVal"_s, QRect(178, 299, 84, 24), u"0"_s);
   txtSizeVal_->installEventFilter(new TypingFilter(true, txtSizeVal_));
-  cboSize_ = Place<QComboBox>(page, u"cboSize"_s, QRect(268, 299, 198, 24));
+  cboSize_ = at.Place<QComboBox>(page, u"cboSize"_s, QRect(268, 299, 198, 24));
   cboSize_->addItems(
       {u"Bytes (B)"_s, u"Kilo Bytes (KB = 1024 B)"_s, u"Mega Bytes (MB = 1024 KB)"_s});
   cboSize_->setCurrentIndex(0);
@@ -80,13 +89,13 @@ void FrmQuorvane::BuildCutterTab(QWidget* page) {
   optSplit_[0]->setChecked(true);
 
   auto* cmdSplit =
-      Place<QPushButton>(page, u"cmdSplit"_s, QRect(10, 333, 170, 30), u"Start Splitting Now!!"_s);
-  ProgressBar1_ = Place<QProgressBar>(page, u"ProgressBar1"_s, QRect(190, 337, 230, 22));
+      at.Place<QPushButton>(page, u"cmdSplit"_s, QRect(10, 333, 170, 30), u"Start Splitting Now!!"_s);
+  ProgressBar1_ = at.Place<QProgressBar>(page, u"ProgressBar1"_s, QRect(190, 337, 230, 22));
   ProgressBar1_->setRange(0, 100);
   ProgressBar1_->setValue(0);
   ProgressBar1_->setTextVisible(false);
   ProgressBar1_->hide();
-  lblPer_ = Place<QLabel>(page, u"lblPer"_s, QRect(426, 339, 40, 18));
+  lblPer_ = at.Place<QLabel>(page, u"lblPer"_s, QRect(426, 339, 40, 18));
   lblPer_->hide();
 
   connect(cmdSrc, &QPushButton::clicked, this, [this] { cmdSrc_Click(); });
@@ -112,8 +121,18 @@ void FrmQuorvane::cmdSrc_Click() {
   txtDirS_->setText(logic::GetFolderPart(txtSource_->text()));
 }
 
+void FrmQuorvane::OpenSource(const QString& path) {
+  // The open dialog offers the dropped file next time, as if it had been chosen there.
+  dlg_.fileNames = {path};
+  dlg_.directory = logic::GetFolderPart(path);
+  txtSource_->setText(path);
+  ShowFileInfo();
+  txtDirS_->setText(logic::GetFolderPart(path));
+}
+
 void FrmQuorvane::cmdDirS_Click() {
-  const QString folder = desktop_.BrowseForFolder(this);
+  const QString folder = desktop_.BrowseForFolder(
+      this, logic::FolderPickerStart(txtDirS_->text(), txtSource_->text(), QDir::homePath()));
   if (!logic::TrimBlanks(folder).isEmpty()) txtDirS_->setText(folder);
 }
 
@@ -165,7 +184,7 @@ void FrmQuorvane::RefreshTaskNames() {
   for (int i = 0; i < lvwTask_->topLevelItemCount(); ++i) {
     QTreeWidgetItem* row = lvwTask_->topLevelItem(i);
     row->setText(kTaskNo, QString::number(i + 1));
-    row->setText(kTaskFileName, logic::TaskFileName(txtSource_->text(), txtDirS_->text(), i + 1));
+    SetPath(*row, kTaskFileName, logic::TaskFileName(txtSource_->text(), txtDirS_->text(), i + 1));
   }
 }
 

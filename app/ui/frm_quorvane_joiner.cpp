@@ -30,35 +30,40 @@ std::string Narrow(const QString& text) {
 }  // namespace
 
 void FrmQuorvane::BuildJoinerTab(QWidget* page) {
-  lvwJoin_ = Place<QTreeWidget>(page, u"lvwJoin"_s, QRect(10, 10, 348, 244));
-  SetUpJoinList(*lvwJoin_);
+  const Placement at(*this);
+  lvwJoin_ = at.Place<QTreeWidget>(page, u"lvwJoin"_s, QRect(10, 10, 348, 244));
+  SetUpJoinList(*lvwJoin_, at.Scale());
+  lvwJoin_->installEventFilter(this);
   auto* cmdAddJoin =
-      Place<QPushButton>(page, u"cmdAddJoin"_s, QRect(364, 10, 102, 28), u"&Add Files ..."_s);
+      at.Place<QPushButton>(page, u"cmdAddJoin"_s, QRect(364, 10, 102, 28), u"&Add Files ..."_s);
   auto* cmdRemoveJoin =
-      Place<QPushButton>(page, u"cmdRemoveJoin"_s, QRect(364, 43, 102, 28), u"&Remove"_s);
+      at.Place<QPushButton>(page, u"cmdRemoveJoin"_s, QRect(364, 43, 102, 28), u"&Remove"_s);
   auto* cmdClearJoin =
-      Place<QPushButton>(page, u"cmdClearJoin"_s, QRect(364, 76, 102, 28), u"&Clear All"_s);
+      at.Place<QPushButton>(page, u"cmdClearJoin"_s, QRect(364, 76, 102, 28), u"&Clear All"_s);
   auto* cmdMoveUp =
-      Place<QPushButton>(page, u"cmdMoveUp"_s, QRect(364, 128, 102, 28), u"Move &Up"_s);
+      at.Place<QPushButton>(page, u"cmdMoveUp"_s, QRect(364, 128, 102, 28), u"Move &Up"_s);
   auto* cmdMoveDown =
-      Place<QPushButton>(page, u"cmdMoveDown"_s, QRect(364, 161, 102, 28), u"Move &Down"_s);
+      at.Place<QPushButton>(page, u"cmdMoveDown"_s, QRect(364, 161, 102, 28), u"Move &Down"_s);
 
-  Place<QLabel>(page, u"Label2"_s, QRect(10, 264, 420, 18), u"Save the Joined File to:"_s);
-  txtSaveFileName_ = Place<QLineEdit>(page, u"txtSaveFileName"_s, QRect(10, 283, 420, 24));
+  at.Place<QLabel>(page, u"Label2"_s, QRect(10, 264, 420, 18), u"Save the Joined File to:"_s);
+  txtSaveFileName_ = at.Place<QLineEdit>(page, u"txtSaveFileName"_s, QRect(10, 283, 420, 24));
   txtSaveFileName_->setReadOnly(true);
+  txtSaveFileName_->setAcceptDrops(false);
+  ShowWholeTextAsToolTip(*txtSaveFileName_);
   QFont arial = txtSaveFileName_->font();
   arial.setFamilies({u"Arial"_s, u"Liberation Sans"_s});
   txtSaveFileName_->setFont(arial);
-  auto* cmdDirJ = Place<QPushButton>(page, u"cmdDirJ"_s, QRect(436, 283, 30, 24), u"..."_s);
+  auto* cmdDirJ = at.Place<QPushButton>(page, u"cmdDirJ"_s, QRect(436, 283, 30, 24), u"..."_s);
+  cmdDirJ->setAccessibleName(u"Choose file to save the join to"_s);
 
   auto* cmdJoin =
-      Place<QPushButton>(page, u"cmdJoin"_s, QRect(10, 333, 170, 30), u"Start Joining Now!!"_s);
-  ProgressBar2_ = Place<QProgressBar>(page, u"ProgressBar2"_s, QRect(190, 337, 230, 22));
+      at.Place<QPushButton>(page, u"cmdJoin"_s, QRect(10, 333, 170, 30), u"Start Joining Now!!"_s);
+  ProgressBar2_ = at.Place<QProgressBar>(page, u"ProgressBar2"_s, QRect(190, 337, 230, 22));
   ProgressBar2_->setRange(0, 100);
   ProgressBar2_->setValue(0);
   ProgressBar2_->setTextVisible(false);
   ProgressBar2_->hide();
-  lblJoinPer_ = Place<QLabel>(page, u"lblJoinPer"_s, QRect(426, 339, 40, 18));
+  lblJoinPer_ = at.Place<QLabel>(page, u"lblJoinPer"_s, QRect(426, 339, 40, 18));
   lblJoinPer_->hide();
 
   connect(cmdAddJoin, &QPushButton::clicked, this, [this] { cmdAddJoin_Click(); });
@@ -111,6 +116,8 @@ void FrmQuorvane::SwapJoinRows(int target, int source) {
     to->setText(column, from->text(column));
     from->setText(column, text);
   }
+  SetPath(*to, kJoinFileName, to->text(kJoinFileName));
+  SetPath(*from, kJoinFileName, from->text(kJoinFileName));
   lvwJoin_->setCurrentItem(to);
   lvwJoin_->setFocus();
 }
@@ -130,9 +137,7 @@ void FrmQuorvane::cmdMoveUp_Click() {
     Say(u"There is no file for move up, Please add files first"_s);
     return;
   }
-  const QList<QTreeWidgetItem*> selected = lvwJoin_->selectedItems();
-  if (selected.isEmpty()) return;
-  const int position = lvwJoin_->indexOfTopLevelItem(selected.first()) + 1;
+  const int position = MovePosition();
   if (position < 2) {
     Say(u"The file is already at the top."_s);
     return;
@@ -146,14 +151,17 @@ void FrmQuorvane::cmdMoveDown_Click() {
     Say(u"There is no file for move down, Please add files first"_s);
     return;
   }
-  const QList<QTreeWidgetItem*> selected = lvwJoin_->selectedItems();
-  if (selected.isEmpty()) return;
-  const int position = lvwJoin_->indexOfTopLevelItem(selected.first()) + 1;
+  const int position = MovePosition();
   if (position >= rows) {
     Say(u"The file is already at the bottom."_s);
     return;
   }
   SwapJoinRows(position + 1, position);
+}
+
+int FrmQuorvane::MovePosition() const {
+  QTreeWidgetItem* current = lvwJoin_->currentItem();
+  return current == nullptr ? 1 : lvwJoin_->indexOfTopLevelItem(current) + 1;
 }
 
 void FrmQuorvane::cmdDirJ_Click() {

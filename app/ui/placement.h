@@ -3,19 +3,44 @@
 #include <QRect>
 #include <QString>
 #include <QWidget>
+
+class QLineEdit;
 #include <utility>
+
+#include "logic/layout_scale.h"
 
 namespace trevasso::ui {
 
-// Makes a control named `name` on `parent` at a fixed place, as the windows lay out their
-// controls: `args` are the control's own constructor arguments before its parent.
-template <typename Control, typename... Args>
-Control* Place(QWidget* parent, const QString& name, const QRect& geometry, Args&&... args) {
-  auto* control = new Control(std::forward<Args>(args)..., parent);
-  control->setObjectName(name);
-  control->setGeometry(geometry);
-  return control;
-}
+// What `font` measures on the screen, for scaling the design geometry to it.
+logic::FontBase MeasureFont(const QFont& font);
+
+// Places the controls of one window at the rectangles drawn for the design font, scaled to the
+// font the window actually has, so that captions fit at any font size.
+class Placement {
+ public:
+  // Measures the font of `window` (the application's font unless the window sets its own).
+  explicit Placement(const QWidget& window);
+
+  const logic::LayoutScale& Scale() const { return scale_; }
+  QRect Rect(const QRect& design) const { return scale_.Rect(design); }
+  QSize Size(const QSize& design) const { return scale_.Size(design); }
+
+  // Makes a control named `name` on `parent` at the scaled `design` rectangle: `args` are the
+  // control's own constructor arguments before its parent.
+  template <typename Control, typename... Args>
+  Control* Place(QWidget* parent, const QString& name, const QRect& design, Args&&... args) const {
+    auto* control = new Control(std::forward<Args>(args)..., parent);
+    control->setObjectName(name);
+    control->setGeometry(Rect(design));
+    return control;
+  }
+
+ private:
+  logic::LayoutScale scale_;
+};
+
+// Keeps the tooltip of a box showing its whole text, for a path wider than the box.
+void ShowWholeTextAsToolTip(QLineEdit& box);
 
 // The name of member `index` of an indexed group of controls: "optSplit(0)".
 inline QString Indexed(const QString& group, int index) {

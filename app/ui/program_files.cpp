@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QUrl>
 
 #include "logic/path_routines.h"
 
@@ -24,8 +23,7 @@ QString ProgramFilePath(const QString& name) {
 }
 
 QString ProductWebAddress() {
-  const QString address = QString::fromUtf16(kProductWebAddress);
-  return QUrl(address).isRelative() ? ProgramFilePath(address) : address;
+  return QString::fromUtf16(kProductWebAddress);
 }
 
 }  // namespace trevasso::ui

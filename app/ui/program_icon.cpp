@@ -13,12 +13,14 @@ const QString kIconResource = u":/trevasso/trevasso.svg"_s;
 
 }  // namespace
 
-QPixmap ProgramPixmap(int size) {
-  QPixmap pixmap(size, size);
+QPixmap ProgramPixmap(int size, qreal devicePixelRatio) {
+  const int pixels = qRound(size * devicePixelRatio);
+  QPixmap pixmap(pixels, pixels);
+  pixmap.setDevicePixelRatio(devicePixelRatio);
   pixmap.fill(Qt::transparent);
   QSvgRenderer renderer(kIconResource);
   QPainter painter(&pixmap);
-  renderer.render(&painter);
+  renderer.render(&painter, QRectF(0, 0, size, size));
   return pixmap;
 }
 

@@ -4,9 +4,11 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QMimeDatabase>
 #include <QStandardPaths>
 #include <QUrl>
 
+#include "logic/mime_associations.h"
 #include "ui/main_title.h"
 
 namespace trevasso::ui {
@@ -43,15 +45,28 @@ bool QtDesktop::ShowOpenDialog(QWidget* owner, FileDialogState& state) {
   return true;
 }
 
-QString QtDesktop::BrowseForFolder(QWidget* owner) {
-  return QFileDialog::getExistingDirectory(
-      owner, u"Please locate a directory"_s,
-      QStandardPaths::writableLocation(QStandardPaths::DesktopLocation), QFileDialog::ShowDirsOnly);
+QString QtDesktop::BrowseForFolder(QWidget* owner, const QString& start) {
+  return QFileDialog::getExistingDirectory(owner, u"Please locate a directory"_s, start,
+                                           QFileDialog::ShowDirsOnly);
 }
 
 void QtDesktop::ShellOpen(const QString& target) {
   const QUrl url = QUrl(target).scheme().size() > 1 ? QUrl(target) : QUrl::fromLocalFile(target);
   QDesktopServices::openUrl(url);
+}
+
+bool QtDesktop::HasViewerFor(const QString& path) {
+  const QMimeType type = QMimeDatabase().mimeTypeForFile(path, QMimeDatabase::MatchExtension);
+  if (!type.isValid() || type.isDefault()) return false;
+  // The lists in the order desktops read them: the user's and the system's configuration, then
+  // those beside the installed applications.
+  QStringList lists;
+  for (const QString& folder : QStandardPaths::standardLocations(QStandardPaths::GenericConfigLocation))
+    lists.append(folder + u"/mimeapps.list"_s);
+  const QStringList applications =
+      QStandardPaths::standardLocations(QStandardPaths::ApplicationsLocation);
+  for (const QString& folder : applications) lists.append(folder + u"/mimeapps.list"_s);
+  return logic::HasApplicationFor(QStringList{type.name()} + type.aliases(), lists, applications);
 }
 
 int QtDesktop::RunModal(QDialog& dialog) {

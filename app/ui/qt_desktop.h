@@ -9,8 +9,9 @@ class QtDesktop final : public Desktop {
  public:
   void ShowMessage(QWidget* owner, MessageIcon icon, const QString& text) override;
   bool ShowOpenDialog(QWidget* owner, FileDialogState& dialog) override;
-  QString BrowseForFolder(QWidget* owner) override;
+  QString BrowseForFolder(QWidget* owner, const QString& start) override;
   void ShellOpen(const QString& target) override;
+  bool HasViewerFor(const QString& path) override;
   int RunModal(QDialog& dialog) override;
 };
 

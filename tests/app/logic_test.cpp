@@ -1,9 +1,16 @@
 // The desktop program's rules that need no window.
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "logic/add_sections.h"
 #include "logic/info_captions.h"
 #include "logic/join_list.h"
+#include "logic/layout_scale.h"
+#include "logic/mime_associations.h"
+#include "logic/open_file_filter.h"
+#include "logic/path_routines.h"
 #include "logic/piece_size.h"
 #include "logic/section_list.h"
 #include "logic/task_names.h"
@@ -121,6 +128,54 @@ class LogicTest : public QObject {
         {{u"/my.mp3/track"_s}, 3},
         {{u"/a.mp3"_s, u"/a.mp3 "_s}, 3}};
     for (const auto& [names, result] : cases) QCOMPARE(int{CheckJoinFormats(names)}, result);
+  }
+
+  // Edges are scaled, so neighbours that touch keep touching.
+  void LayoutScales() {
+    const LayoutScale at11 = LayoutScale::Between(kDesignFont, {9.2572, 17.453});
+    const std::pair<QRect, QRect> cases[] = {
+        {LayoutScale().Rect(QRect(10, 8, 456, 18)), QRect(10, 8, 456, 18)},
+        {LayoutScale(2, 2).Rect(QRect(10, 8, 456, 18)), QRect(20, 16, 912, 36)},
+        {at11.Rect(QRect(364, 168, 102, 28)), QRect(455, 210, 128, 35)},
+        {LayoutScale::Between(kDesignFont, {}).Rect(QRect(1, 2, 3, 4)), QRect(1, 2, 3, 4)}};
+    for (const auto& [actual, expected] : cases) QCOMPARE(actual, expected);
+    const LayoutScale odd(1.37, 1.37);
+    QCOMPARE(odd.Rect(QRect(0, 0, 33, 5)).right() + 1, odd.Rect(QRect(33, 0, 33, 5)).left());
+  }
+
+  void FoldersDropsAndViewers() {
+    QTemporaryDir root;
+    const QString out = root.filePath(u"out"_s), music = root.filePath(u"music"_s);
+    QVERIFY(QDir().mkpath(out) && QDir().mkpath(music));
+    const std::pair<QString, QString> starts[] = {
+        {FolderPickerStart(out, music + u"/a.mp3"_s, u"/home"_s), out},
+        {FolderPickerStart(root.filePath(u"gone"_s), music + u"/a.mp3"_s, u"/home"_s),
+         music + u'/'},
+        {FolderPickerStart(QString(), root.filePath(u"gone/a.mp3"_s), u"/home"_s), u"/home"_s},
+        {DroppedAudioFiles({u"/a.MP3"_s, u"/b.txt"_s, u"/c.wav"_s, u"/d.mp3/e"_s}).join(u'|'),
+         u"/a.MP3|/c.wav"_s}};
+    for (const auto& [actual, expected] : starts) QCOMPARE(actual, expected);
+
+    const QString apps = root.filePath(u"applications"_s);
+    QVERIFY(QDir().mkpath(apps + u"/sub"_s));
+    const auto write = [](const QString& path, const QByteArray& text) {
+      QFile file(path);
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      file.write(text);
+    };
+    write(apps + u"/viewer.desktop"_s, "[Desktop Entry]\nMimeType=text/plain;application/x-chm;\n");
+    write(apps + u"/sub/gone.desktop"_s, "[Desktop Entry]\nMimeType=image/png;\nHidden=true\n");
+    write(apps + u"/other.desktop"_s, "[Desktop Entry]\nMimeType=text/html;\n");
+    const QString list = root.filePath(u"mimeapps.list"_s);
+    write(list, "[Added Associations]\ntext/html=other.desktop;\n"
+                "[Removed Associations]\ntext/plain=viewer.desktop;\n");
+    const std::pair<QStringList, bool> viewers[] = {
+        {{u"application/vnd.ms-htmlhelp"_s, u"application/x-chm"_s}, true},
+        {{u"application/vnd.ms-htmlhelp"_s}, false},
+        {{u"image/png"_s}, false},   // hidden entry
+        {{u"text/plain"_s}, false},  // removed in mimeapps.list
+        {{u"text/html"_s}, true}};
+    for (const auto& [types, has] : viewers) QCOMPARE(HasApplicationFor(types, {list}, {apps}), has);
   }
 };
 

@@ -1,4 +1,14 @@
 // The main window under the offscreen platform, on a stub desktop, with real audio files.
+#include <QAbstractButton>
+#include <QAccessible>
+#include <QApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMimeData>
+#include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QTabWidget>
 #include <QDialog>
 #include <QDir>
 #include <QProcess>
@@ -26,15 +36,19 @@ struct StubDesktop final : ui::Desktop {
     if (!answer.isEmpty()) dialog.fileNames = answer;
     return !answer.isEmpty();
   }
-  QString BrowseForFolder(QWidget*) override {
+  QString BrowseForFolder(QWidget*, const QString& start) override {
+    opened.append(u"picker "_s + start);
     return folderAnswers.isEmpty() ? QString() : folderAnswers.takeFirst();
   }
-  void ShellOpen(const QString&) override {}
+  void ShellOpen(const QString& target) override { opened.append(target); }
+  bool HasViewerFor(const QString&) override { return helpViewer; }
   int RunModal(QDialog& dialog) override {  // `onModal` plays the user; without it, Cancel
     onModal ? onModal(dialog) : dialog.reject();
     return dialog.result();
   }
   QStringList messages, folderAnswers;
+  QStringList opened;  // what was handed to the desktop, and where the folder picker started
+  bool helpViewer = false;
   QList<QStringList> openAnswers;
   std::function<void(QDialog&)> onModal;
 };
@@ -123,6 +137,58 @@ QString WriteFile(const QString& path, const QByteArray& bytes) {
   QFile file(path);
   if (file.open(QIODevice::WriteOnly)) file.write(bytes);
   return path;
+}
+
+// Every caption of `window` that is wider or taller than its control, by the font metrics
+// against the geometry, and every control that reaches out of its parent, by name.
+QStringList Clipped(QWidget& window) {
+  QStringList clipped;
+  for (QWidget* c : window.findChildren<QWidget*>()) {
+    if (c->objectName().isEmpty() || c->objectName().startsWith(u"qt_"_s)) continue;
+    const QFontMetrics fm(c->font());
+    QSize text, room = c->contentsRect().size();
+    if (auto* label = qobject_cast<QLabel*>(c); label && !label->text().isEmpty()) {
+      text = label->wordWrap() || label->textFormat() == Qt::RichText
+                 ? QSize(0, label->heightForWidth(room.width()))
+                 : fm.size(Qt::TextSingleLine, label->text());
+    } else if (auto* button = qobject_cast<QAbstractButton*>(c)) {
+      QStyleOptionButton option;
+      option.initFrom(button);
+      const bool radio = qobject_cast<QRadioButton*>(c) != nullptr;
+      room = c->style()
+                 ->subElementRect(radio ? QStyle::SE_RadioButtonContents
+                                        : QStyle::SE_PushButtonContents,
+                                  &option, button)
+                 .size();
+      text = fm.size(Qt::TextShowMnemonic, button->text());
+    } else if (auto* list = qobject_cast<QTreeWidget*>(c)) {
+      const QHeaderView* header = list->header();
+      const int last = list->columnCount() - 1;
+      for (int i = 0; i < last; ++i) {
+        if (header->sectionSizeHint(i) > list->columnWidth(i))
+          clipped.append(c->objectName() + u" column "_s + QString::number(i));
+      }
+      // The file name takes the rest of the row, and the header is tall enough for a caption
+      // of two lines.
+      const int rest = list->viewport()->width() - header->sectionPosition(last);
+      if (list->isVisible() && list->columnWidth(last) != rest) {
+        clipped.append(u"%1 file name %2 wide, not %3"_s.arg(c->objectName())
+                           .arg(list->columnWidth(last)).arg(rest));
+      }
+      if (header->height() < header->sizeHint().height())
+        clipped.append(c->objectName() + u" header"_s);
+    }
+    if (text.width() > room.width() || text.height() > room.height()) {
+      clipped.append(u"%1: %2x%3 in %4x%5"_s.arg(c->objectName())
+                         .arg(text.width()).arg(text.height()).arg(room.width()).arg(room.height()));
+    }
+    const QWidget* parent = c->parentWidget();
+    if (c->isVisible() && parent && !parent->rect().contains(c->geometry()) &&
+        !qobject_cast<const QTabWidget*>(parent) && parent->objectName() != u"qt_tabwidget_stackedwidget"_s) {
+      clipped.append(c->objectName() + u" out of "_s + parent->objectName());
+    }
+  }
+  return clipped;
 }
 
 class WindowTest : public QObject {
@@ -275,13 +341,90 @@ class WindowTest : public QObject {
     QCOMPARE(Listing(folder.path()), u"first.mp3|notes.txt"_s);
   }
 
+  // Help, web page and folder picker as handed to the desktop; Move on the current row, Delete,
+  // drops; every button named for a screen reader.
+  void ShellListsAndDrops() {
+    Act(*w_, u"mnuHelpSub(0) mnuHelpSub(2) cmdDirS"_s);
+    QCOMPARE(desk_->opened.value(0).section(u'/', -2), u"help/index.html"_s);
+    QCOMPARE(desk_->opened.mid(1), QStringList({u"https://tandrel.net/"_s,
+                                                u"picker "_s + QDir::homePath()}));
+    const auto drop = [this](const QString& page, const QStringList& paths) {
+      auto* data = new QMimeData;
+      QList<QUrl> urls;
+      for (const QString& path : paths) urls.append(QUrl::fromLocalFile(path));
+      data->setUrls(urls);
+      QWidget* target = In<QWidget>(*w_, page);
+      QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+      QCoreApplication::sendEvent(target, &enter);
+      QDropEvent event(QPointF(5, 5), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+      QCoreApplication::sendEvent(target, &event);
+      delete data;
+    };
+    drop(u"SSTab1Tab0"_s, {folder_ + u"/notes.txt"_s, wav_, mp3_});
+    QCOMPARE(Shown(*w_, u"txtSource txtDirS txtSource:toolTip"_s),
+             wav_ + u'|' + folder_ + u"/|"_s + wav_);
+    drop(u"SSTab1Tab1"_s, {mp3_, mp3b_, mp3_, wav_ + u"x"_s});
+    QCOMPARE(Column(Files(), 3), mp3_ + u'|' + mp3b_);
+    QCOMPARE(Files()->topLevelItem(1)->toolTip(3), mp3b_);
+    Files()->setCurrentItem(Files()->topLevelItem(1), 0, QItemSelectionModel::NoUpdate);
+    Files()->clearSelection();
+    Act(*w_, u"cmdMoveUp cmdMoveUp"_s);  // not selected, but current
+    QCOMPARE(Column(Files(), 3), mp3b_ + u'|' + mp3_);
+    Tick(Files(), {1});
+    QTest::keyClick(Files(), Qt::Key_Delete);
+    QCOMPARE(Column(Files(), 3), mp3_);
+    QCOMPARE(desk_->messages, QStringList{u"The file is already at the top."_s});
+    for (const QAbstractButton* button : w_->findChildren<QAbstractButton*>()) {
+      if (button->objectName().startsWith(u"qt_"_s)) continue;  // the toolkit's own
+      const QString name = QAccessible::queryAccessibleInterface(const_cast<QAbstractButton*>(button))
+                               ->text(QAccessible::Name);
+      QVERIFY2(!name.isEmpty() && !name.startsWith(u'.'), qPrintable(button->objectName()));
+    }
+  }
+
+  // Each window at 9, 11, 14 and 18 pt (18 pt: a 9 pt font on a screen of twice the density);
+  // run again under QT_SCALE_FACTOR=2 by ctest.
+  void Layout() {
+    const QFont designFont = QApplication::font();
+    for (const int points : {9, 11, 14, 18}) {
+      QFont font = designFont;
+      font.setPointSize(points);
+      QApplication::setFont(font);
+      QVERIFY(NewWindow());
+      QStringList clipped;
+      const QString at = u" at "_s + QString::number(points) + u" pt"_s;
+      desk_->openAnswers = {{wav_}};
+      desk_->onModal = [&](QDialog& d) {
+        d.show();
+        for (const QString& c : Clipped(d)) clipped.append(d.objectName() + u' ' + c + at);
+        d.reject();
+      };
+      Act(*w_, u"cmdSrc cmdAddTask mnuHelpSub(4)"_s);
+      for (const int tab : {0, 1}) {
+        In<QTabWidget>(*w_, u"SSTab1"_s)->setCurrentIndex(tab);
+        for (const QString& c : Clipped(*w_)) clipped.append(c + at);
+      }
+      clipped.removeDuplicates();
+      QApplication::setFont(designFont);
+      QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(u"; "_s)));
+    }
+  }
+
   // Renders the windows to PNG, into $TREVASSO_SCREENSHOTS when set (render_screenshots.sh).
+  // At 11 pt, the font of a stock GNOME desktop; a file name ends in $TREVASSO_SCREENSHOT_SUFFIX.
   void Screenshots() {
     QTemporaryDir scratch;
     const QString folder = qEnvironmentVariable("TREVASSO_SCREENSHOTS", scratch.path());
-    const auto save = [&folder](QWidget& widget, const QString& name) {
+    const QString suffix = qEnvironmentVariable("TREVASSO_SCREENSHOT_SUFFIX");
+    const QFont designFont = QApplication::font();
+    QFont font = designFont;
+    font.setPointSize(11);
+    QApplication::setFont(font);
+    QVERIFY(NewWindow());
+    const auto save = [&folder, &suffix](QWidget& widget, QString name) {
       widget.show();
-      QTest::qWait(50);
+      QTest::qWait(100);
+      name.replace(u".png"_s, suffix + u".png"_s);
       QVERIFY(QDir().mkpath(folder) && widget.grab().save(folder + u'/' + name));
     };
     desk_->onModal = [&](QDialog& dialog) {
@@ -298,6 +441,7 @@ class WindowTest : public QObject {
     save(*w_, u"joiner.png"_s);
     desk_->onModal = [&](QDialog& about) { save(about, u"about.png"_s); };
     Act(*w_, u"mnuHelpSub(4)"_s);
+    QApplication::setFont(designFont);
   }
 };
 

@@ -4,7 +4,7 @@
 # program built against the installed header and pkg-config file, the installed tandrel at work
 # on real files, the installed C example built with pkg-config and with find_package and the
 # Python example run against the installed library, the desktop entry, the metainfo, the icons,
-# the man pages, and where the installed desktop program finds its help.
+# the man pages, and where the installed desktop program finds its help and its web page.
 # Usage: check_install_tree.sh <build dir>; the rest comes from the environment set by ctest.
 set -euo pipefail
 source "$(dirname "$0")/install_checks.sh"
@@ -112,6 +112,9 @@ else
   expected_chm="$(readlink -f "$bin")/trevasso.chm"
 fi
 [ "${opened[0]}" = "$expected_chm" ] || fail "help file resolved to '${opened[0]}'"
-[ "${opened[1]}" = "$help_folder/help/index.html" ] || fail "web page resolved to '${opened[1]}'"
+[ "${opened[1]}" = "$help_folder/help/index.html" ] || fail "HTML help resolved to '${opened[1]}'"
+# The metainfo's homepage is the page the program's Help menu and About box open.
+grep -qF "<url type=\"homepage\">${opened[2]}</url>" "$root/$INSTALL_DATADIR/metainfo/$APPSTREAM_ID.metainfo.xml" ||
+  fail "the metainfo's homepage is not ${opened[2]}"
 
 echo "install_tree: passed"
