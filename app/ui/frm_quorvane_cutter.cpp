@@ -20,6 +20,7 @@
 #include "logic/section_list.h"
 #include "logic/task_names.h"
 #include "tandrel/result_messages.h"
+#include "tandrel/tandrel.h"
 #include "ui/frm_add.h"
 #include "ui/frm_quorvane.h"
 #include "ui/list_views.h"
@@ -203,7 +204,7 @@ void FrmQuorvane::cmdSplit_Click() {
       return;
     }
     if (static_cast<std::size_t>(rows) > logic::kMaxSections) {
-      Say(QString::fromUtf8(tandrel::SplitResultMessage(7)));
+      Say(QString::fromUtf8(tandrel::SplitResultMessage(TANDREL_ERROR_INVALID_PARAMETER)));
       return;
     }
     std::string cutTimeInfo = Narrow(logic::BuildSectionList(ReadTaskRows(*lvwTask_), locale()));
@@ -219,7 +220,7 @@ void FrmQuorvane::cmdSplit_Click() {
                                 static_cast<double>(FileLength(source)));
     if (size.check != logic::PieceSizeCheck::Ok) {
       Say(size.check == logic::PieceSizeCheck::TooLarge
-              ? QString::fromUtf8(tandrel::SplitResultMessage(7))
+              ? QString::fromUtf8(tandrel::SplitResultMessage(TANDREL_ERROR_INVALID_PARAMETER))
               : logic::PieceSizeMessage(size.check));
       txtSizeVal_->setFocus();
       return;
