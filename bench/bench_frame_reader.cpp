@@ -22,8 +22,8 @@
 #include <string>
 #include <vector>
 
-#include "tandrel/file_info.h"
-#include "tandrel/frame_reader.h"
+#include "tandrel_engine/file_info.h"
+#include "tandrel_engine/frame_reader.h"
 
 namespace fs = std::filesystem;
 

@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "tandrel/operations.h"
+#include "tandrel_engine/operations.h"
 
 int main(int argc, char** argv) {
   if (argc < 2) return 64;

@@ -5,12 +5,12 @@
 #include <optional>
 #include <string>
 
-#include "tandrel/audio_kind.h"
-#include "tandrel/byte_io.h"
-#include "tandrel/frame_reader.h"
-#include "tandrel/result_code.h"
-#include "tandrel/wave_header.h"
-#include "tandrel/xing_header.h"
+#include "tandrel_engine/audio_kind.h"
+#include "tandrel_engine/byte_io.h"
+#include "tandrel_engine/frame_reader.h"
+#include "tandrel_engine/result_code.h"
+#include "tandrel_engine/wave_header.h"
+#include "tandrel_engine/xing_header.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "live_controls.h"
 #include "no_throw.h"
-#include "tandrel/result_code.h"
+#include "tandrel_engine/result_code.h"
 #include "tandrel/result_messages.h"
 #include "tandrel/tandrel.h"
 #include "tandrel/tandrel_ctrl.h"

@@ -11,8 +11,8 @@
 #include "identity.h"
 #include "live_controls.h"
 #include "no_throw.h"
-#include "tandrel/file_info.h"
-#include "tandrel/operations.h"
+#include "tandrel_engine/file_info.h"
+#include "tandrel_engine/operations.h"
 
 namespace tandrel {
 namespace {

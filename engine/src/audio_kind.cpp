@@ -1,4 +1,4 @@
-#include "tandrel/audio_kind.h"
+#include "tandrel_engine/audio_kind.h"
 
 #include <cctype>
 

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <vector>
 
-#include "tandrel/byte_io.h"
+#include "tandrel_engine/byte_io.h"
 
 namespace tandrel {
 

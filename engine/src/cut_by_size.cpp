@@ -2,10 +2,10 @@
 #include <string>
 
 #include "mp3_stream.h"
-#include "tandrel/audio_kind.h"
-#include "tandrel/operations.h"
-#include "tandrel/path_name.h"
-#include "tandrel/wave_header.h"
+#include "tandrel_engine/audio_kind.h"
+#include "tandrel_engine/operations.h"
+#include "tandrel_engine/path_name.h"
+#include "tandrel_engine/wave_header.h"
 
 namespace tandrel {
 namespace {

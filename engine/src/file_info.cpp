@@ -1,12 +1,12 @@
-#include "tandrel/file_info.h"
+#include "tandrel_engine/file_info.h"
 
 #include <algorithm>
 #include <climits>
 
-#include "tandrel/frame_reader.h"
-#include "tandrel/result_code.h"
-#include "tandrel/wave_header.h"
-#include "tandrel/xing_header.h"
+#include "tandrel_engine/frame_reader.h"
+#include "tandrel_engine/result_code.h"
+#include "tandrel_engine/wave_header.h"
+#include "tandrel_engine/xing_header.h"
 
 namespace tandrel {
 namespace {

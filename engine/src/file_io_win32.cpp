@@ -17,7 +17,7 @@
 #include <string>
 
 #include "buffered_file_sink.h"
-#include "tandrel/byte_io.h"
+#include "tandrel_engine/byte_io.h"
 
 namespace tandrel {
 namespace {

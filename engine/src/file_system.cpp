@@ -1,4 +1,4 @@
-#include "tandrel/file_system.h"
+#include "tandrel_engine/file_system.h"
 
 namespace tandrel {
 namespace {

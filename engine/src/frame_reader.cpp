@@ -1,4 +1,4 @@
-#include "tandrel/frame_reader.h"
+#include "tandrel_engine/frame_reader.h"
 
 #include <algorithm>
 #include <cstring>

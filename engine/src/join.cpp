@@ -3,10 +3,10 @@
 #include <memory>
 
 #include "mp3_stream.h"
-#include "tandrel/audio_kind.h"
-#include "tandrel/operations.h"
-#include "tandrel/section_list.h"
-#include "tandrel/wave_header.h"
+#include "tandrel_engine/audio_kind.h"
+#include "tandrel_engine/operations.h"
+#include "tandrel_engine/section_list.h"
+#include "tandrel_engine/wave_header.h"
 
 namespace tandrel {
 namespace {

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "tandrel/byte_io.h"
-#include "tandrel/file_system.h"
-#include "tandrel/frame_reader.h"
-#include "tandrel/result_code.h"
+#include "tandrel_engine/byte_io.h"
+#include "tandrel_engine/file_system.h"
+#include "tandrel_engine/frame_reader.h"
+#include "tandrel_engine/result_code.h"
 
 namespace tandrel {
 

@@ -1,4 +1,4 @@
-#include "tandrel/mp3_tags.h"
+#include "tandrel_engine/mp3_tags.h"
 
 #include <algorithm>
 #include <array>

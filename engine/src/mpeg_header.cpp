@@ -1,4 +1,4 @@
-#include "tandrel/mpeg_header.h"
+#include "tandrel_engine/mpeg_header.h"
 
 namespace tandrel {
 namespace {

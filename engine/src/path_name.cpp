@@ -1,4 +1,4 @@
-#include "tandrel/path_name.h"
+#include "tandrel_engine/path_name.h"
 
 namespace tandrel {
 

@@ -1,4 +1,4 @@
-#include "tandrel/section_list.h"
+#include "tandrel_engine/section_list.h"
 
 #include <cstdint>
 #include <limits>

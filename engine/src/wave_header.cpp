@@ -1,4 +1,4 @@
-#include "tandrel/wave_header.h"
+#include "tandrel_engine/wave_header.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,11 +1,11 @@
-#include "tandrel/xing_header.h"
+#include "tandrel_engine/xing_header.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
 
-#include "tandrel/mpeg_header.h"
+#include "tandrel_engine/mpeg_header.h"
 
 namespace tandrel {
 namespace {

@@ -16,7 +16,7 @@
 #include "fixtures/byte_compare.h"
 #include "fixtures/temp_dir.h"
 #include "fixtures/wave_builder.h"
-#include "tandrel/result_code.h"
+#include "tandrel_engine/result_code.h"
 #include "tandrel/result_messages.h"
 #include "tandrel/tandrel.h"
 

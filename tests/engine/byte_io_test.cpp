@@ -1,4 +1,4 @@
-#include "tandrel/byte_io.h"
+#include "tandrel_engine/byte_io.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>

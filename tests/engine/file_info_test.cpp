@@ -1,4 +1,4 @@
-#include "tandrel/file_info.h"
+#include "tandrel_engine/file_info.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -10,7 +10,7 @@
 #include "fixtures/mpeg_builder.h"
 #include "fixtures/temp_dir.h"
 #include "fixtures/wave_builder.h"
-#include "tandrel/wave_header.h"
+#include "tandrel_engine/wave_header.h"
 
 namespace tandrel {
 namespace {

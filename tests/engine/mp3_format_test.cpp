@@ -5,8 +5,8 @@
 
 #include "fixtures/byte_compare.h"
 #include "fixtures/mpeg_builder.h"
-#include "tandrel/frame_reader.h"
-#include "tandrel/xing_header.h"
+#include "tandrel_engine/frame_reader.h"
+#include "tandrel_engine/xing_header.h"
 
 namespace tandrel {
 namespace {

@@ -10,11 +10,11 @@
 #include <vector>
 
 #include "fuzz_check.h"
-#include "tandrel/audio_kind.h"
-#include "tandrel/byte_io.h"
-#include "tandrel/file_info.h"
-#include "tandrel/frame_reader.h"
-#include "tandrel/mpeg_header.h"
+#include "tandrel_engine/audio_kind.h"
+#include "tandrel_engine/byte_io.h"
+#include "tandrel_engine/file_info.h"
+#include "tandrel_engine/frame_reader.h"
+#include "tandrel_engine/mpeg_header.h"
 
 namespace {
 

@@ -8,10 +8,10 @@
 
 #include "../operations/memory_file_system.h"
 #include "fuzz_check.h"
-#include "tandrel/frame_reader.h"
-#include "tandrel/mpeg_header.h"
-#include "tandrel/operations.h"
-#include "tandrel/xing_header.h"
+#include "tandrel_engine/frame_reader.h"
+#include "tandrel_engine/mpeg_header.h"
+#include "tandrel_engine/operations.h"
+#include "tandrel_engine/xing_header.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "fuzz_check.h"
-#include "tandrel/section_list.h"
+#include "tandrel_engine/section_list.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);

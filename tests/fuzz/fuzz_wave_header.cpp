@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "fuzz_check.h"
-#include "tandrel/audio_kind.h"
-#include "tandrel/byte_io.h"
-#include "tandrel/file_info.h"
-#include "tandrel/wave_header.h"
+#include "tandrel_engine/audio_kind.h"
+#include "tandrel_engine/byte_io.h"
+#include "tandrel_engine/file_info.h"
+#include "tandrel_engine/wave_header.h"
 
 using tandrel::WaveHeader;
 

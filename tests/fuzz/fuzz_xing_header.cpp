@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "fuzz_check.h"
-#include "tandrel/mpeg_header.h"
-#include "tandrel/xing_header.h"
+#include "tandrel_engine/mpeg_header.h"
+#include "tandrel_engine/xing_header.h"
 
 using tandrel::MpegHeader;
 using tandrel::XingInfo;

@@ -6,10 +6,10 @@
 #include "fixtures/wave_builder.h"
 #include "memory_file_system.h"
 #include "output_bytes.h"
-#include "tandrel/mpeg_header.h"
-#include "tandrel/operations.h"
-#include "tandrel/path_name.h"
-#include "tandrel/xing_header.h"
+#include "tandrel_engine/mpeg_header.h"
+#include "tandrel_engine/operations.h"
+#include "tandrel_engine/path_name.h"
+#include "tandrel_engine/xing_header.h"
 
 namespace tandrel {
 namespace {

@@ -8,9 +8,9 @@
 #include "fixtures/wave_builder.h"
 #include "memory_file_system.h"
 #include "output_bytes.h"
-#include "tandrel/mpeg_header.h"
-#include "tandrel/operations.h"
-#include "tandrel/xing_header.h"
+#include "tandrel_engine/mpeg_header.h"
+#include "tandrel_engine/operations.h"
+#include "tandrel_engine/xing_header.h"
 
 namespace tandrel {
 namespace {

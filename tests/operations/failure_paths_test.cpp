@@ -7,7 +7,7 @@
 #include "fixtures/mpeg_builder.h"
 #include "fixtures/wave_builder.h"
 #include "memory_file_system.h"
-#include "tandrel/operations.h"
+#include "tandrel_engine/operations.h"
 
 namespace tandrel {
 namespace {

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "tandrel/file_system.h"
-#include "tandrel/operations.h"
+#include "tandrel_engine/file_system.h"
+#include "tandrel_engine/operations.h"
 
 namespace tandrel::testing {
 

@@ -8,10 +8,10 @@
 #include "fixtures/mpeg_builder.h"
 #include "memory_file_system.h"
 #include "output_bytes.h"
-#include "tandrel/file_info.h"
-#include "tandrel/frame_reader.h"
-#include "tandrel/operations.h"
-#include "tandrel/xing_header.h"
+#include "tandrel_engine/file_info.h"
+#include "tandrel_engine/frame_reader.h"
+#include "tandrel_engine/operations.h"
+#include "tandrel_engine/xing_header.h"
 
 namespace tandrel {
 namespace {

@@ -8,7 +8,7 @@
 #include <span>
 #include <vector>
 
-#include "tandrel/mpeg_header.h"
+#include "tandrel_engine/mpeg_header.h"
 
 namespace tandrel::testing {
 

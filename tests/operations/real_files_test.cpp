@@ -10,11 +10,11 @@
 #include "fixtures/mpeg_builder.h"
 #include "fixtures/temp_dir.h"
 #include "fixtures/wave_builder.h"
-#include "tandrel/file_info.h"
-#include "tandrel/frame_reader.h"
-#include "tandrel/operations.h"
-#include "tandrel/wave_header.h"
-#include "tandrel/xing_header.h"
+#include "tandrel_engine/file_info.h"
+#include "tandrel_engine/frame_reader.h"
+#include "tandrel_engine/operations.h"
+#include "tandrel_engine/wave_header.h"
+#include "tandrel_engine/xing_header.h"
 
 namespace tandrel {
 namespace {

@@ -29,7 +29,7 @@
 
 #include "fixtures/mp3_decoder.h"
 #include "fixtures/temp_dir.h"
-#include "tandrel/operations.h"
+#include "tandrel_engine/operations.h"
 
 namespace {
 

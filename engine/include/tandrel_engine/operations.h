@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string>
 
-#include "tandrel/file_system.h"
-#include "tandrel/result_code.h"
+#include "tandrel_engine/file_system.h"
+#include "tandrel_engine/result_code.h"
 
 namespace tandrel {
 

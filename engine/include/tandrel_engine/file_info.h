@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string>
 
-#include "tandrel/audio_kind.h"
-#include "tandrel/byte_io.h"
+#include "tandrel_engine/audio_kind.h"
+#include "tandrel_engine/byte_io.h"
 
 namespace tandrel {
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <span>
 
-#include "tandrel/byte_io.h"
+#include "tandrel_engine/byte_io.h"
 
 namespace tandrel {
 

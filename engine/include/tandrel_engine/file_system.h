@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "tandrel/byte_io.h"
+#include "tandrel_engine/byte_io.h"
 
 namespace tandrel {
 

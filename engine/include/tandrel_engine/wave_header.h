@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "tandrel/byte_io.h"
+#include "tandrel_engine/byte_io.h"
 
 namespace tandrel {
 

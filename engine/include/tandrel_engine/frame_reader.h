@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "tandrel/byte_io.h"
-#include "tandrel/mp3_tags.h"
-#include "tandrel/mpeg_header.h"
-#include "tandrel/xing_header.h"
+#include "tandrel_engine/byte_io.h"
+#include "tandrel_engine/mp3_tags.h"
+#include "tandrel_engine/mpeg_header.h"
+#include "tandrel_engine/xing_header.h"
 
 namespace tandrel {
 
