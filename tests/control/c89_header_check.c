@@ -1,5 +1,6 @@
 /* The C header compiles as strict C89, and its names are constants a switch can use. */
 #include <tandrel/tandrel.h>
+#include <tandrel/media_info.h>
 #include <tandrel/version.h>
 
 const char* DescribeCode(int code);

@@ -1,5 +1,10 @@
 #pragma once
 
+// The C++ interface of libTandrel needs C++20 (std::span and friends).
+#if !defined(__cplusplus) || __cplusplus < 202002L
+#error "tandrel/result_messages.h needs C++20 (-std=c++20; pkg-config --variable=cxx_standard tandrel)"
+#endif
+
 #include "tandrel/export.h"
 
 namespace tandrel {
