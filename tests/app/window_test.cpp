@@ -2,8 +2,11 @@
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QApplication>
+#include <QComboBox>
+#include <QCryptographicHash>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QRadioButton>
 #include <QStyle>
@@ -14,11 +17,13 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 #include <functional>
 
 #include "logic/info_captions.h"
 #include "ui/frm_quorvane.h"
+#include "ui/qt_desktop.h"
 
 namespace {
 
@@ -139,6 +144,62 @@ QString WriteFile(const QString& path, const QByteArray& bytes) {
   return path;
 }
 
+// Every file in `folder` with a digest of its bytes, joined by "|".
+QString Contents(const QString& folder) {
+  QStringList files;
+  for (const QFileInfo& info : QDir(folder).entryInfoList(QDir::Files, QDir::Name)) {
+    QFile file(info.filePath());
+    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    const QByteArray digest = QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex();
+    files.append(info.fileName() + u' ' + QString::fromLatin1(digest));
+  }
+  return files.join(u'|');
+}
+
+// What `window` shows for each of `names` (blank-separated, joined by "|"): "title" its title,
+// "name:tabs" the titles of a tab control, "name:headers" a list's column headers,
+// "name:items" the entries of a list box, anything else as Shown() reads it.
+QString CaptionsOf(QWidget& window, const QString& names) {
+  QStringList shown;
+  for (const QString& name : names.split(u' ')) {
+    const QString kind = name.section(u':', 1);
+    QObject* c = name == u"title"_s ? &window : In(window, name.section(u':', 0, 0));
+    if (c == &window) {
+      shown.append(window.windowTitle());
+    } else if (auto* tabs = qobject_cast<QTabWidget*>(c); tabs && kind == u"tabs"_s) {
+      for (int i = 0; i < tabs->count(); ++i) shown.append(tabs->tabText(i));
+    } else if (auto* list = qobject_cast<QTreeWidget*>(c); list && kind == u"headers"_s) {
+      for (int i = 0; i < list->columnCount(); ++i) shown.append(list->headerItem()->text(i));
+    } else if (auto* box = qobject_cast<QComboBox*>(c); box && kind == u"items"_s) {
+      for (int i = 0; i < box->count(); ++i) shown.append(box->itemText(i));
+    } else {
+      shown.append(Shown(window, name));
+    }
+  }
+  return shown.join(u'|');
+}
+
+// The modal window that `show` opens on the real desktop, closed as soon as it is up: a message
+// box as "title|icon|text|buttons", another window by its title.
+QString ModalShown(const std::function<void()>& show) {
+  QString seen;
+  QTimer::singleShot(0, [&seen] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+      const QString icon = box->icon() == QMessageBox::Critical      ? u"critical"_s
+                           : box->icon() == QMessageBox::Information ? u"information"_s
+                                                                     : u"other"_s;
+      const bool ok = box->standardButtons() == QMessageBox::Ok;
+      seen = QStringList{box->windowTitle(), icon, box->text(), ok ? u"OK"_s : u"?"_s}.join(u'|');
+    } else if (modal != nullptr) {
+      seen = modal->windowTitle();
+    }
+    if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->reject();
+  });
+  show();
+  return seen;
+}
+
 // Every caption of `window` that is wider or taller than its control, by the font metrics
 // against the geometry, and every control that reaches out of its parent, by name.
 QStringList Clipped(QWidget& window) {
@@ -195,12 +256,13 @@ class WindowTest : public QObject {
   Q_OBJECT
 
   // tone.wav: 3,000 ms of 44.1 kHz mono (264,644 bytes); second.wav 1,000 ms; other.wav 1,000 ms
-  // at 8 kHz; lame makes tone.mp3 of tone.wav, second.mp3 and third.mp3 of second.wav.
+  // at 8 kHz; lame makes tone.mp3 of tone.wav, second.mp3 and third.mp3 of second.wav, and
+  // other.mp3 (MPEG-2.5, 8 kHz) of other.wav.
   QTemporaryDir media_;
   const QString folder_ = media_.path(), wav_ = folder_ + u"/tone.wav"_s,
                 wavb_ = folder_ + u"/second.wav"_s, wav8k_ = folder_ + u"/other.wav"_s,
                 mp3_ = folder_ + u"/tone.mp3"_s, mp3b_ = folder_ + u"/second.mp3"_s,
-                mp3c_ = folder_ + u"/third.mp3"_s;
+                mp3c_ = folder_ + u"/third.mp3"_s, mp38k_ = folder_ + u"/other.mp3"_s;
   std::unique_ptr<StubDesktop> desk_;
   std::unique_ptr<ui::FrmQuorvane> w_;
 
@@ -226,7 +288,8 @@ class WindowTest : public QObject {
          {sox + u"44100 "_s + wav_ + u" synth 3 sine 440"_s,
           sox + u"44100 "_s + wavb_ + u" synth 1 sine 440"_s,
           sox + u"8000 "_s + wav8k_ + u" synth 1 sine 440"_s, lame + wav_ + u' ' + mp3_,
-          lame + wavb_ + u' ' + mp3b_, lame + wavb_ + u' ' + mp3c_}) {
+          lame + wavb_ + u' ' + mp3b_, lame + wavb_ + u' ' + mp3c_,
+          lame + wav8k_ + u' ' + mp38k_}) {
       QProcess process;
       process.startCommand(command);
       QVERIFY2(process.waitForFinished(60000) && process.exitCode() == 0, qPrintable(command));
@@ -314,31 +377,162 @@ class WindowTest : public QObject {
                           u"The file is already at the bottom."_s}));
   }
 
-  // Each in a new window: the message and no output; a listed output is left as it was.
-  void JoinRefusals() {
-    QTemporaryDir folder;
-    const QString text = WriteFile(folder.filePath(u"notes.txt"_s), QByteArray(100, 't'));
-    const QString first = folder.filePath(u"first.mp3"_s), out = folder.filePath(u"j.mp3"_s);
-    QFile::copy(mp3_, first);
-    const std::pair<QList<QStringList>, QString> cases[] = {
-        {{{mp3_}, {out}}, u"Please add more than 2 files to join"_s},
-        {{{mp3_, mp3b_}}, u"Please set a file name to save the joined file"_s},
-        {{{mp3_, wav_}, {out}},
+  // Every message box of the windows, each row in a new window on a fresh folder "@" holding
+  // copies cut.wav and cut.mp3 of tone.*, junk.wav and junk.mp3 (20 bytes that are no audio),
+  // notes.txt, and a|b.mp3 (a copy of tone.mp3 whose name holds the list separator). `files`
+  // answers the open dialogs in turn and `picker` the folder picker; `breaks` is overwritten
+  // with junk before the last step, as a file that changed after it was listed. A critical box
+  // is marked "(x) ". Whatever refuses or fails writes nothing and leaves every file as it was.
+  // Then both icons as the desktop shows them: the program's title and one OK button.
+  void Messages() {
+    struct Row {
+      QList<QStringList> files;
+      QString steps, dialog, message, picker = u"@"_s, breaks = {};
+    };
+    const QString size = u"cmdSrc optSplit(1) txtSizeVal="_s;
+    const QString join = u"cmdAddJoin cmdDirJ cmdJoin"_s;
+    const QStringList cutWav{u"@/cut.wav"_s}, cutMp3{u"@/cut.mp3"_s};
+    const QStringList outWav{u"@/j.wav"_s}, outMp3{u"@/j.mp3"_s}, twoMp3{u"@/cut.mp3"_s, mp3b_};
+    const Row rows[] = {
+        {{}, u"cmdAddTask"_s, {}, u"Please open a file first!"_s},
+        {{}, u"cmdRemove"_s, {}, u"No files to remove"_s},
+        {{}, u"cmdSplit"_s, {}, u"Please open a file to split!"_s},
+        {{cutWav}, u"cmdSrc cmdSplit"_s, {},
+         u"Please add sections to split, press the \"Add Sections...\" button to add ..."_s},
+        {{cutWav}, size + u"0 cmdSplit"_s, {},
+         u"The size value must be larger than 0, please set it!"_s},
+        {{cutWav}, size + u"100 cmdSplit"_s, {},  // 2,647 pieces
+         u"The size value is too small, if cut by this size, \r\n"
+         u"It will generate more than 1000 files, please enter a larger value"_s},
+        {{cutWav}, size + u"2048 cboSize=2 cmdSplit"_s, {}, u"Error parameter invalid"_s},  // 2^31
+        {{cutWav}, size + u"1 cboSize=2 cmdSplit"_s, {}, u"Error parameter invalid"_s},  // > file
+        {{cutWav}, size + u"100 cboSize=1 cmdSplit"_s, {}, u"Splitted successfully"_s},
+        {{cutWav}, u"cmdSrc cmdDirS optSplit(1) txtSizeVal=100 cboSize=1 cmdSplit"_s, {},
+         u"Error open file"_s, u"@/missing"_s},
+        {{{u"@/junk.wav"_s}}, size + u"10 cmdSplit"_s, {}, u"File corrupted"_s},
+        {{{u"@/junk.mp3"_s}}, size + u"10 cmdSplit"_s, {}, u"Error file not supported"_s},
+        // Add Sections refuses OK.
+        {{cutWav}, u"cmdSrc cmdAddTask"_s, u"optSplit(0) OKButton"_s,
+         u"(x) Please enter a plus integer value!"_s},
+        {{cutWav}, u"cmdSrc cmdAddTask"_s, u"optSplit(0) txtFixed=3001 OKButton"_s,
+         u"(x) The time value could not be longer than the file's total time"_s},
+        {{cutWav}, u"cmdSrc cmdAddTask"_s, u"optSplit(0) txtFixed=2 OKButton"_s,  // 1,500
+         u"(x) The time value is too short, if cut by the size,\r\n"
+         u" it will generate more than 1000 files, \r\nPlease set a large value"_s},
+        {{cutWav}, u"cmdSrc cmdAddTask"_s, u"OKButton"_s,  // both sliders at the start
+         u"(x) The end time value must be larger than the start time value!"_s},
+        // Joiner.
+        {{}, u"cmdMoveUp"_s, {}, u"There is no file for move up, Please add files first"_s},
+        {{}, u"cmdMoveDown"_s, {}, u"There is no file for move down, Please add files first"_s},
+        {{twoMp3}, u"cmdAddJoin cmdMoveUp"_s, {}, u"The file is already at the top."_s},
+        {{cutMp3}, u"cmdAddJoin cmdMoveDown"_s, {}, u"The file is already at the bottom."_s},
+        {{cutMp3, outMp3}, join, {}, u"Please add more than 2 files to join"_s},
+        {{twoMp3}, u"cmdAddJoin cmdJoin"_s, {},
+         u"Please set a file name to save the joined file"_s},
+        {{{u"@/cut.mp3"_s, u"@/cut.wav"_s}, outMp3}, join, {},
          u"Please use only one format, can not join MP3 and WAV files together"_s},
-        {{{mp3_, text}, {out}},
+        {{{u"@/cut.mp3"_s, u"@/notes.txt"_s}, outMp3}, join, {},
          u"Please use only one format of MP3 or WAV files, can not support other formats!"_s},
-        {{{wav_, wav8k_}, {out}}, u"Error WAV file diff"_s},
-        {{{first, mp3b_}, {first}}, u"Error open file"_s}};
-    for (const auto& [answers, message] : cases) {
+        {{twoMp3, outMp3}, join, {}, u"Joinned successfully"_s},
+        {{twoMp3, cutMp3}, join, {}, u"Error open file"_s},  // onto an input
+        {{{u"@/cut.wav"_s, wavb_}, outWav}, join, {}, u"Error read file"_s, u"@"_s, u"@/cut.wav"_s},
+        {{{u"@/cut.mp3"_s, mp38k_}, outMp3}, join, {}, u"Error file diff"_s},  // 44.1 and 8 kHz
+        {{twoMp3, outMp3}, join, {}, u"Error file not supported"_s, u"@"_s, u"@/cut.mp3"_s},
+        {{{u"@/cut.wav"_s, wav8k_}, outWav}, join, {}, u"Error WAV file diff"_s},
+        {{{u"@/a|b.mp3"_s, mp3b_}, outMp3}, join, {}, u"Error parameter invalid"_s},
+    };
+    for (const Row& row : rows) {
       QVERIFY(NewWindow());
-      desk_->openAnswers = answers;
-      Act(*w_, u"SSTab1=1 cmdAddJoin cmdDirJ cmdJoin"_s);
-      QCOMPARE(desk_->messages, QStringList{message});
+      QTemporaryDir dir;
+      const QString at = dir.path();
+      QVERIFY(QFile::copy(wav_, at + u"/cut.wav"_s) && QFile::copy(mp3_, at + u"/cut.mp3"_s) &&
+              QFile::copy(mp3_, at + u"/a|b.mp3"_s));
+      for (const char* junk : {"/junk.wav", "/junk.mp3"})
+        WriteFile(at + QLatin1StringView(junk), QByteArray(20, 'j'));
+      WriteFile(at + u"/notes.txt"_s, QByteArray(100, 't'));
+      for (QStringList answer : row.files)
+        desk_->openAnswers.append(answer.replaceInStrings(u"@"_s, at));
+      desk_->folderAnswers = {QString(row.picker).replace(u'@', at)};
+      if (!row.dialog.isEmpty()) desk_->onModal = [&row](QDialog& d) { Act(d, row.dialog); };
+      QStringList steps = row.steps.split(u' ');
+      const QString last = steps.takeLast();
+      if (!steps.isEmpty()) Act(*w_, steps.join(u' '));
+      if (!row.breaks.isEmpty()) WriteFile(QString(row.breaks).replace(u'@', at), "junk");
+      const QString before = Contents(at);
+      Act(*w_, last);
+      QCOMPARE(desk_->messages, QStringList{row.message});
+      if (!row.message.endsWith(u"successfully"_s)) QCOMPARE(Contents(at), before);
     }
-    QFile copy(first), original(mp3_);
-    QVERIFY(copy.open(QIODevice::ReadOnly) && original.open(QIODevice::ReadOnly));
-    QCOMPARE(copy.readAll(), original.readAll());
-    QCOMPARE(Listing(folder.path()), u"first.mp3|notes.txt"_s);
+    ui::QtDesktop desktop;
+    for (const auto& [icon, shown] :
+         {std::pair{ui::MessageIcon::Information, u"Pelluvex|information|Error open file|OK"_s},
+          std::pair{ui::MessageIcon::Critical, u"Pelluvex|critical|Error open file|OK"_s}}) {
+      const auto open = [&, icon] { desktop.ShowMessage(w_.get(), icon, u"Error open file"_s); };
+      QCOMPARE(ModalShown(open), shown);
+    }
+  }
+
+  // Every caption as the code writes it: window titles, labels, buttons, options, tab titles,
+  // menu entries with their shortcuts, list headers, the size units; the main window before a
+  // file is opened, the dialogs as they open on the 3,000 ms tone.wav; the folder picker's title.
+  void Captions() {
+    const std::tuple<QString, QString, QString> captions[] = {
+        {u"frmQuorvane"_s, u"title SSTab1:tabs"_s, u"Pelluvex|MP3/WAV Cutter|MP3/WAV Joiner"_s},
+        {u"frmQuorvane"_s, u"mnuFile:title mnuFileSub(0) mnuFileSub(1) mnuFileSub(3)"_s,
+         u"&File|&Open ...|&Set Output Dir ...|&Exit"_s},
+        {u"frmQuorvane"_s,
+         u"mnuHelp:title mnuHelpSub(0) mnuHelpSub(0):shortcut mnuHelpSub(2) mnuHelpSub(4)"_s,
+         u"&Help|&Contents|F1|&Visit us on website|&About Pelluvex ..."_s},
+        {u"frmQuorvane"_s, u"Label1 cmdSrc lblSize lblTime Label5 cmdDirS"_s,
+         u"Open File ( Only MP3 and WAV files are supported.)|...|Size:|Time:|"
+         u"Set Output Dir for Saving the Splitted Files:|..."_s},
+        {u"frmQuorvane"_s,
+         u"optSplit(0):text cmdAddTask cmdRemove cmdClear optSplit(1):text Label3 cmdSplit"_s,
+         u"Split by Time|&Add Sections ...|&Remove|&Clear All|Split by Size|Value:|"
+         u"Start Splitting Now!!"_s},
+        {u"frmQuorvane"_s, u"lvwTask:headers"_s, u"NO|Unit|Start Time|End Time|File Name"_s},
+        {u"frmQuorvane"_s, u"cboSize:items"_s,
+         u"Bytes (B)|Kilo Bytes (KB = 1024 B)|Mega Bytes (MB = 1024 KB)"_s},
+        {u"frmQuorvane"_s, u"lvwJoin:headers"_s,
+         u"NO|Play Time (MS)|File Size (Bytes)|File Name"_s},
+        {u"frmQuorvane"_s,
+         u"cmdAddJoin cmdRemoveJoin cmdClearJoin cmdMoveUp cmdMoveDown Label2 cmdDirJ cmdJoin"_s,
+         u"&Add Files ...|&Remove|&Clear All|Move &Up|Move &Down|Save the Joined File to:|...|"
+         u"Start Joining Now!!"_s},
+        {u"frmQuorvane"_s, u"cmdSrc:accessibleName cmdDirS:accessibleName cmdDirJ:accessibleName"_s,
+         u"Open source file|Choose output folder|Choose file to save the join to"_s},
+        {u"frmAdd"_s, u"title Label7"_s, u"Add Sections|Time:     3,000 MS (3 Seconds)"_s},
+        {u"frmAdd"_s, u"optSMH(0):text optSMH(1):text optSMH(2):text"_s,
+         u"Mili Seconds (MS)|Seconds (S = 1000 MS)|Minutes (M = 60 S)"_s},
+        {u"frmAdd"_s, u"optSplit(1):text Label1(0) Label1(1) Label5(0) lblStart(0)"_s,
+         u"Add a task with Start Time and End Time as the following|Start Time|Mili Seconds|"
+         u"1 MS|3000 MS"_s},
+        {u"frmAdd"_s, u"Label2 Label1(2) Label5(1) lblStart(1)"_s,
+         u"End Time|Mili Seconds|1 MS|3000 MS"_s},
+        {u"frmAdd"_s, u"optSplit(0):text Label4 Label3 OKButton CancelButton"_s,
+         u"Split the whole file by Fixed Time|Time Value|MS|OK|Cancel"_s},
+        {u"dlgABout"_s, u"title Label1 lVer Label2"_s,
+         u"About Pelluvex|Pelluvex|Version 1|"
+         u"Split MP3 and WAVE audio; Join splitted MP3 or WAVE audio back"_s},
+        {u"dlgABout"_s, u"Label3 Label3:toolTip"_s,
+         u"<a href=\"https://tandrel.net/\" style=\"color:#0000ff\">https://tandrel.net/</a>|"
+         u"https://tandrel.net/"_s},
+    };
+    QMap<QString, QString> seen;  // by window and names
+    const auto read = [&](QWidget& window) {
+      for (const auto& [name, names, expected] : captions) {
+        if (name == window.objectName()) seen[name + u' ' + names] = CaptionsOf(window, names);
+      }
+    };
+    read(*w_);
+    desk_->openAnswers = {{wav_}};
+    desk_->onModal = [&](QDialog& dialog) { read(dialog); };
+    Act(*w_, u"cmdSrc cmdAddTask mnuHelpSub(4)"_s);
+    for (const auto& [name, names, expected] : captions)
+      QCOMPARE(seen.value(name + u' ' + names), expected);
+    ui::QtDesktop desktop;
+    QCOMPARE(ModalShown([&] { desktop.BrowseForFolder(w_.get(), folder_); }),
+             u"Please locate a directory"_s);
   }
 
   // Help, web page and folder picker as handed to the desktop; Move on the current row, Delete,
