@@ -13,18 +13,19 @@ constexpr std::uint64_t kMaxSize = std::uint64_t{1} << 62;
 std::optional<std::uint64_t> UnitFactor(std::string_view unit) {
   std::string lower;
   for (const char c : unit) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  // As GNU split and dd read them: K, KiB and M, MiB ... count in 1024s; KB, MB, GB in 1000s.
   static constexpr std::array<std::pair<std::string_view, std::uint64_t>, 11> kUnits{{
       {"", 1},
       {"b", 1},
       {"k", 1024},
-      {"kb", 1024},
       {"kib", 1024},
+      {"kb", 1000},
       {"m", 1024 * 1024},
-      {"mb", 1024 * 1024},
       {"mib", 1024 * 1024},
+      {"mb", 1000 * 1000},
       {"g", 1024 * 1024 * 1024},
-      {"gb", 1024 * 1024 * 1024},
       {"gib", 1024 * 1024 * 1024},
+      {"gb", 1000 * 1000 * 1000},
   }};
   for (const auto& [name, factor] : kUnits) {
     if (lower == name) return factor;

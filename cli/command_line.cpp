@@ -97,6 +97,8 @@ int RunCommandLine(int argc, char** argv) {
                        "Names of time pieces: {base} {n} {n:03} {title} {ext}; "
                        "default {base}_{n:03}.{ext} ({n:02} - {title}.{ext} with --cue)")
           ->type_name("TEMPLATE");
+  cutCmd->add_flag("-f,--force", cut.force, "Cut even when it makes more than 1000 pieces");
+  cutCmd->add_flag("--no-tags", cut.noTags, "Leave the source's tags out of the pieces");
   cutCmd->add_flag("-q,--quiet", cut.quiet, "No progress bar and no message on success");
 
   // join
@@ -107,6 +109,7 @@ int RunCommandLine(int argc, char** argv) {
       ->required()
       ->type_name("OUTPUT");
   joinCmd->add_option("INPUT", join.inputs, "The files to join, in this order")->required();
+  joinCmd->add_flag("--no-tags", join.noTags, "Leave the first input's tags out");
   joinCmd->add_flag("-q,--quiet", join.quiet, "No progress bar and no message on success");
 
   // raw

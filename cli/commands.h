@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -27,13 +28,18 @@ struct CutOptions {
   std::optional<std::string> cue;
   std::optional<std::string> size;
   std::optional<std::string> name;
+  bool force = false;   // more than kManyPieces pieces
+  bool noTags = false;  // pieces without the source's tags
   bool quiet = false;
 };
+// A cut that would write more pieces than this needs --force.
+inline constexpr std::size_t kManyPieces = 1000;
 int RunCut(const CutOptions& options);
 
 struct JoinOptions {
   std::string output;
   std::vector<std::string> inputs;
+  bool noTags = false;
   bool quiet = false;
 };
 int RunJoin(const JoinOptions& options);

@@ -1,119 +1,135 @@
 #include "cli/cue_sheet.h"
 
+#include <libcue.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cctype>
-#include <optional>
+#include <cstdio>
+#include <memory>
 
 #include "cli/usage_error.h"
 
 namespace tandrel::cli {
 namespace {
 
-// The words of one line: bare words, or "quoted text" (quotes removed).
-std::vector<std::string> Words(std::string_view line) {
-  std::vector<std::string> words;
-  std::size_t i = 0;
-  while (i < line.size()) {
-    if (std::isspace(static_cast<unsigned char>(line[i]))) {
-      ++i;
-    } else if (line[i] == '"') {
-      const auto close = line.find('"', i + 1);
-      words.emplace_back(line.substr(i + 1, close - i - 1));
-      i = close == std::string_view::npos ? line.size() : close + 1;
-    } else {
-      auto end = i;
-      while (end < line.size() && !std::isspace(static_cast<unsigned char>(line[end]))) ++end;
-      words.emplace_back(line.substr(i, end - i));
-      i = end;
+// Quoted text as the parser hands it over, with its escapes still in.
+std::string Unescape(const char* text) {
+  std::string out;
+  if (text == nullptr) return out;
+  for (const char* c = text; *c != '\0'; ++c) {
+    if (*c == '\\' && (c[1] == '"' || c[1] == '\\')) ++c;
+    out += *c;
+  }
+  return out;
+}
+
+std::string TextOf(Cdtext* cdtext, Pti what) {
+  return cdtext == nullptr ? std::string() : Unescape(cdtext_get(what, cdtext));
+}
+
+// The parser knows its keywords in capitals only; sheets in the wild write them in any case.
+// The first word of each line is a keyword, and so are a TRACK's mode and a FILE's type; quoted
+// text and file names stay as they are.
+std::string UpperKeywords(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  std::size_t from = 0;
+  while (from < text.size()) {
+    auto end = text.find('\n', from);
+    end = end == std::string_view::npos ? text.size() : end + 1;
+    std::string line(text.substr(from, end - from));
+    from = end;
+    const auto upper = [&](std::size_t a, std::size_t b) {
+      for (auto i = a; i < b && i < line.size(); ++i)
+        line[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(line[i])));
+    };
+    const auto first = line.find_first_not_of(" \t");
+    if (first == std::string::npos || line[first] == '"') {
+      out += line;
+      continue;
     }
+    const auto wordEnd = std::min(line.find_first_of(" \t\r\n", first), line.size());
+    upper(first, wordEnd);
+    const auto keyword = line.substr(first, wordEnd - first);
+    if (keyword == "TRACK") upper(wordEnd, line.size());
+    if (keyword == "FILE") {
+      const auto last = line.find_last_not_of(" \t\r\n");
+      const auto typeStart = line.find_last_of(" \t", last);
+      if (typeStart != std::string::npos && typeStart > wordEnd) upper(typeStart, last + 1);
+    }
+    out += line;
   }
-  return words;
+  return out;
 }
 
-std::string Upper(std::string word) {
-  for (auto& c : word) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return word;
-}
+struct CdDeleter {
+  void operator()(Cd* cd) const { cd_delete(cd); }
+};
 
-std::optional<int> ReadNumber(std::string_view text, std::size_t maxDigits) {
-  if (text.empty() || text.size() > maxDigits) return std::nullopt;
-  int value = 0;
-  for (const char c : text) {
-    if (c < '0' || c > '9') return std::nullopt;
-    value = value * 10 + (c - '0');
+// The parser reports what it cannot read on the standard error stream; that goes to a
+// temporary file while it runs, and its first line becomes the reason.
+std::unique_ptr<Cd, CdDeleter> Parse(const std::string& text, std::string& complaint) {
+  std::fflush(stderr);
+  std::FILE* log = std::tmpfile();
+  const int saved = log != nullptr ? ::dup(STDERR_FILENO) : -1;
+  if (saved >= 0) ::dup2(::fileno(log), STDERR_FILENO);
+  std::unique_ptr<Cd, CdDeleter> cd(cue_parse_string(text.c_str()));
+  if (saved >= 0) {
+    std::fflush(stderr);
+    ::dup2(saved, STDERR_FILENO);
+    ::close(saved);
+    std::rewind(log);
+    char line[256] = {};
+    if (std::fgets(line, sizeof line, log) != nullptr) complaint = line;
+    while (!complaint.empty() && (complaint.back() == '\n' || complaint.back() == '\r'))
+      complaint.pop_back();
   }
-  return value;
-}
-
-// mm:ss:ff with 75 frames to the second; minutes may run past 99.
-std::optional<std::int32_t> ReadCueTime(std::string_view text) {
-  const auto first = text.find(':');
-  const auto second = text.find(':', first + 1);
-  if (first == std::string_view::npos || second == std::string_view::npos) return std::nullopt;
-  const auto minutes = ReadNumber(text.substr(0, first), 5);
-  const auto seconds = ReadNumber(text.substr(first + 1, second - first - 1), 2);
-  const auto frames = ReadNumber(text.substr(second + 1), 2);
-  if (!minutes || !seconds || !frames || *seconds >= 60 || *frames >= 75) return std::nullopt;
-  return (*minutes * 60 + *seconds) * 1000 + *frames * 1000 / 75;
+  if (log != nullptr) std::fclose(log);
+  return cd;
 }
 
 }  // namespace
 
 CueSheet ParseCueSheet(std::string_view text) {
   if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
-  CueSheet sheet;
-  CueTrack* track = nullptr;
-  bool trackHasStart = false;
-  int lineNumber = 0;
-  int trackLine = 0;
-  const auto fail = [&](int line, const std::string& reason) {
-    throw UsageError("line " + std::to_string(line) + ": " + reason);
-  };
-  const auto closeTrack = [&] {
-    if (track != nullptr && !trackHasStart) fail(trackLine, "the track has no INDEX 01");
-  };
-
-  std::size_t from = 0;
-  while (from <= text.size()) {
-    auto newline = text.find('\n', from);
-    if (newline == std::string_view::npos) newline = text.size();
-    auto line = text.substr(from, newline - from);
-    from = newline + 1;
-    ++lineNumber;
-    if (line.ends_with('\r')) line.remove_suffix(1);
-    const auto words = Words(line);
-    if (words.empty()) continue;
-    const auto keyword = Upper(words[0]);
-
-    if (keyword == "FILE") {
-      closeTrack();
-      track = nullptr;
-      if (words.size() < 2) fail(lineNumber, "FILE without a name");
-      sheet.files.push_back({words[1], {}});
-    } else if (keyword == "TRACK") {
-      closeTrack();
-      if (sheet.files.empty()) fail(lineNumber, "TRACK before any FILE");
-      const auto number = words.size() >= 2 ? ReadNumber(words[1], 2) : std::nullopt;
-      if (!number) fail(lineNumber, "TRACK without a number");
-      auto& tracks = sheet.files.back().tracks;
-      tracks.push_back({*number, {}, 0});
-      track = &tracks.back();
-      trackHasStart = false;
-      trackLine = lineNumber;
-    } else if (keyword == "TITLE" && track != nullptr && words.size() >= 2) {
-      track->title = words[1];
-    } else if (keyword == "INDEX" && track != nullptr && words.size() >= 3 && words[1] == "01") {
-      const auto start = ReadCueTime(words[2]);
-      if (!start) fail(lineNumber, "'" + words[2] + "' is not an mm:ss:ff time");
-      const auto& tracks = sheet.files.back().tracks;
-      if (tracks.size() >= 2 && *start <= tracks[tracks.size() - 2].start) {
-        fail(lineNumber, "the track does not start after the track before it");
-      }
-      track->start = *start;
-      trackHasStart = true;
+  std::string complaint;
+  const auto cd = Parse(UpperKeywords(text), complaint);
+  if (!cd) {
+    // The parser counts its lines across sheets, so only the words after "N: " are kept.
+    const auto colon = complaint.find(": ");
+    if (colon != std::string::npos && complaint.find_first_not_of("0123456789") == colon) {
+      complaint.erase(0, colon + 2);
     }
+    throw UsageError("not a CUE sheet that can be read (" +
+                     (complaint.empty() ? std::string("does every TRACK have an INDEX 01?")
+                                        : complaint) +
+                     ")");
   }
-  closeTrack();
-  std::erase_if(sheet.files, [](const CueFile& file) { return file.tracks.empty(); });
+  CueSheet sheet;
+  sheet.title = TextOf(cd_get_cdtext(cd.get()), PTI_TITLE);
+  sheet.performer = TextOf(cd_get_cdtext(cd.get()), PTI_PERFORMER);
+  const int count = cd_get_ntrack(cd.get());
+  for (int i = 1; i <= count; ++i) {
+    Track* track = cd_get_track(cd.get(), i);
+    const char* file = track_get_filename(track);
+    const long start = track_get_index(track, 1);
+    if (file == nullptr || start < 0) {
+      throw UsageError("track " + std::to_string(i) + " has no FILE or no INDEX 01");
+    }
+    if (sheet.files.empty() || sheet.files.back().name != file) sheet.files.push_back({file, {}});
+    auto& tracks = sheet.files.back().tracks;
+    CueTrack t;
+    t.number = i;
+    t.title = TextOf(track_get_cdtext(track), PTI_TITLE);
+    t.performer = TextOf(track_get_cdtext(track), PTI_PERFORMER);
+    if (t.performer.empty()) t.performer = sheet.performer;
+    t.start = std::int64_t{start} * 1000 / 75;
+    if (!tracks.empty() && t.start <= tracks.back().start) {
+      throw UsageError("track " + std::to_string(i) + " does not start after the track before it");
+    }
+    tracks.push_back(std::move(t));
+  }
   if (sheet.files.empty()) throw UsageError("the sheet lists no track");
   return sheet;
 }
@@ -123,7 +139,7 @@ std::vector<TimeSection> TrackSections(const CueFile& file) {
   for (std::size_t i = 0; i < file.tracks.size(); ++i) {
     const auto& track = file.tracks[i];
     const auto end = i + 1 < file.tracks.size() ? file.tracks[i + 1].start : kToEnd;
-    sections.push_back({track.start + 1, end, track.number, track.title});
+    sections.push_back({track.start, end, track.number, track.title, track.performer});
   }
   return sections;
 }

@@ -10,9 +10,10 @@
 namespace tandrel::cli {
 
 struct CueTrack {
-  int number = 0;          // from TRACK nn
-  std::string title;       // the TITLE inside the track, empty when it has none
-  std::int32_t start = 0;  // INDEX 01 in ms (75 CD frames to the second, rounded down)
+  int number = 0;          // the track's place in the sheet, from 1
+  std::string title;       // its TITLE, empty when it has none
+  std::string performer;   // its PERFORMER, else the sheet's, else empty
+  std::int64_t start = 0;  // INDEX 01 in real ms (75 CD frames to the second, rounded down)
 };
 
 // The tracks of one FILE entry, in sheet order.
@@ -21,20 +22,20 @@ struct CueFile {
   std::vector<CueTrack> tracks;
 };
 
-// What a cut needs from a CUE sheet: its files and their audio tracks. Everything else (REM,
-// PERFORMER, the disc's TITLE, INDEX 00 and other indexes, flags) is read past.
 struct CueSheet {
+  std::string title;      // the disc's TITLE
+  std::string performer;  // the disc's PERFORMER
   std::vector<CueFile> files;
 };
 
-// Reads a sheet (a leading UTF-8 byte-order mark and CR LF line ends allowed; keywords in any
-// letter case). Throws UsageError("line N: ...") for a TRACK outside a FILE, a track without
-// INDEX 01, an index that is no mm:ss:ff time, tracks of one file that do not start in
-// increasing order, or a sheet without tracks.
+// Reads a sheet (a leading UTF-8 byte-order mark and CR LF line ends allowed; \" and \\ inside
+// quoted text stand for " and \). Throws UsageError with the reason: a sheet the parser cannot
+// read ("line N: syntax error"), tracks of one file that do not start in increasing order, or a
+// sheet without tracks.
 CueSheet ParseCueSheet(std::string_view text);
 
 // One piece per track: from its INDEX 01 to the next track's INDEX 01, the last one to the end of
-// the file. Numbered by the track numbers and titled by the track titles.
+// the file. Numbered, titled and credited by the tracks.
 std::vector<TimeSection> TrackSections(const CueFile& file);
 
 }  // namespace tandrel::cli

@@ -23,10 +23,11 @@
 #include "cli/piece_name.h"
 #include "cli/progress_bar.h"
 #include "cli/section_plan.h"
+#include "cli/timeline.h"
 #include "cli/usage_error.h"
 #include "tandrel/media_info.h"
 #include "tandrel/result_messages.h"
-#include "tandrel/tandrel_ctrl.h"
+#include "tandrel_engine/operations.h"
 
 namespace tandrel::cli {
 namespace {
@@ -57,6 +58,7 @@ struct SourcePlan {
   std::string source;
   int code = 0;  // not 0: the source cannot be cut, for this reason
   std::string reason;
+  std::optional<Timeline> timeline;   // time cuts
   std::vector<TimeSection> sections;  // time cuts
   std::vector<std::string> paths;     // time cuts: one per section
   std::string savePath;               // size cuts
@@ -144,24 +146,40 @@ std::string Lower(std::string text) {
   return text;
 }
 
-// The play time of a source, or the code that keeps it from being cut. GetPlayTime gives its
-// failure codes 1, 3 and 5 in the same value as a time; only then is the file asked again.
-std::pair<int, std::int32_t> PlayTimeOf(CTandrelCtrl& control, const std::string& source) {
-  const auto ms = control.GetPlayTime(source);
-  if (ms == 1 || ms == 3 || ms == 5) {
-    TandrelMediaInfo media;
-    if (const int code = Tandrel_ReadMediaInfo(source.c_str(), &media); code != 0) return {code, 0};
-  }
-  return {0, ms};
-}
-
 // The sections of a time cut of `source`, or the code and reason that stop it.
-void PlanSections(CTandrelCtrl& control, const CutWay& w, const CueFile* cueFile,
-                  SourcePlan& plan) {
+void PlanSections(const CutWay& w, const CueFile* cueFile, SourcePlan& plan) {
+  TandrelMediaInfo media{};
+  if (const int code = Tandrel_ReadMediaInfo(plan.source.c_str(), &media); code != 0) {
+    plan.code = code;
+    return;
+  }
+  const Timeline& timeline = plan.timeline.emplace(media);
+  const auto stop = [&](const std::string& why) {
+    plan.code = kInvalidParameter;
+    plan.reason = why;
+    plan.sections.clear();
+  };
+  const auto length = " (length " + FormatClock(timeline.LengthMs()) + ")";
   switch (w.way) {
+    case Way::Every:
+      if (timeline.Units() > 0 && w.length < timeline.UnitMs()) {
+        return stop("--every " + FormatClock(w.length) + " is shorter than one " +
+                    (timeline.IsMp3() ? "frame" : "sample block"));
+      }
+      plan.sections = FixedLengthSections(timeline, w.length);
+      break;
+    case Way::Parts:
+      plan.sections = EqualSections(timeline, w.parts);
+      if (plan.sections.empty() && timeline.Units() > 0) {
+        return stop("too short for " + std::to_string(w.parts) + " pieces" + length);
+      }
+      break;
+    case Way::At:
+      plan.sections = CutPointSections(w.points);
+      break;
     case Way::Sections:
       plan.sections = SpanSections(w.spans);
-      return;
+      break;
     case Way::Cue:
       plan.sections = TrackSections(*cueFile);
       for (auto& s : plan.sections) {
@@ -169,33 +187,11 @@ void PlanSections(CTandrelCtrl& control, const CutWay& w, const CueFile* cueFile
         if (s.title.empty())
           s.title = "Track " + std::string(s.number < 10 ? "0" : "") + std::to_string(s.number);
       }
-      return;
-    default:
       break;
-  }
-  const auto played = PlayTimeOf(control, plan.source);
-  const std::int32_t playTime = played.second;
-  if (played.first != 0) {
-    plan.code = played.first;
-    return;
-  }
-  const auto tooShort = [&](const std::string& why) {
-    plan.code = kInvalidParameter;
-    plan.reason = why + " (play time " + FormatClock(playTime) + ")";
-  };
-  if (w.way == Way::Every) {
-    plan.sections = FixedLengthSections(playTime, w.length);
-    if (plan.sections.empty()) tooShort("nothing to cut");
-  } else if (w.way == Way::Parts) {
-    plan.sections = EqualSections(playTime, w.parts);
-    if (plan.sections.empty()) tooShort("too short for " + std::to_string(w.parts) + " pieces");
-  } else {
-    if (w.points.back() >= playTime) {
-      tooShort("cut point " + FormatClock(w.points.back()) + " is not before the end");
+    case Way::Size:
       return;
-    }
-    plan.sections = CutPointSections(w.points);
   }
+  if (auto why = FitSections(timeline, plan.sections); !why.empty()) stop(why);
 }
 
 // Output paths for the sections of a plan.
@@ -229,6 +225,25 @@ void CheckDistinct(const std::vector<SourcePlan>& plans) {
   }
 }
 
+// A slip of the finger (--size 10, --every 10ms) would fill a folder with thousands of files.
+void CheckPieceCount(const CutWay& w, const std::vector<SourcePlan>& plans) {
+  std::uintmax_t pieces = 0;
+  for (const auto& plan : plans) {
+    if (w.way != Way::Size) {
+      pieces += plan.sections.size();
+      continue;
+    }
+    std::error_code error;
+    const auto size = fs::file_size(plan.source, error);
+    if (!error) pieces += (size + w.pieceSize - 1) / w.pieceSize;
+  }
+  if (pieces > kManyPieces) {
+    throw UsageError("cut: this would write " + std::string(w.way == Way::Size ? "about " : "") +
+                     std::to_string(pieces) + " pieces; give --force to write more than " +
+                     std::to_string(kManyPieces));
+  }
+}
+
 bool MakeFolders(const SourcePlan& plan) {
   std::set<fs::path> folders;
   for (const auto& path : plan.paths) folders.insert(fs::path(path).parent_path());
@@ -241,44 +256,54 @@ bool MakeFolders(const SourcePlan& plan) {
   return true;
 }
 
-int CutByTime(CTandrelCtrl& control, const SourcePlan& plan, ProgressBar& bar) {
-  const auto label = fs::path(plan.source).filename().string();
+// Moves the bar as the engine reports each piece.
+class PieceProgress final : public ProgressSink {
+ public:
+  PieceProgress(ProgressBar& bar, std::string label, std::size_t total)
+      : bar_(bar), label_(std::move(label)), total_(total) {}
+  void StatusChange(std::int16_t) override {}
+  void Cut(std::int16_t percent) override {
+    ++done_;
+    bar_.Show(label_, total_ == 0 ? percent : static_cast<int>(done_ * 100 / total_));
+  }
+  void Join(std::int16_t) override {}
+  std::size_t Done() const { return done_; }
+
+ private:
+  ProgressBar& bar_;
+  std::string label_;
+  std::size_t total_;  // 0: the engine's own percentages
+  std::size_t done_ = 0;
+};
+
+int CutByTime(const SourcePlan& plan, ProgressBar& bar) {
   const std::size_t total = plan.sections.size();
-  std::size_t done = 0;
-  EventLink link(control, [&](int dispid, std::int16_t) {
-    if (dispid != CTandrelCtrl::kEventCut) return;
-    ++done;
-    bar.Show(label, static_cast<int>(done * 100 / total));
-  });
-  bar.Show(label, 0);
+  PieceProgress progress(bar, fs::path(plan.source).filename().string(), total);
+  bar.Show(fs::path(plan.source).filename().string(), 0);
   for (std::size_t from = 0; from < total; from += kMaxSectionsPerCall) {
     const auto count = std::min(kMaxSectionsPerCall, total - from);
-    const auto list = SectionList(std::span(plan.sections).subspan(from, count),
+    const auto list = SectionList(*plan.timeline, std::span(plan.sections).subspan(from, count),
                                   std::span(plan.paths).subspan(from, count));
-    const int code = control.CutByTime(plan.source, list, static_cast<std::int16_t>(count));
-    if (code != 0) return code;
+    const auto code =
+        tandrel::CutByTime(plan.source, list, static_cast<std::int16_t>(count), &progress);
+    if (code != ResultCode::Success) return static_cast<int>(code);
   }
   return 0;
 }
 
 // Size cuts: the engine names piece k savePath/base_k.mp3 or .wav; each Cut event is one piece.
-int CutBySize(CTandrelCtrl& control, const CutWay& w, SourcePlan& plan, ProgressBar& bar) {
+int CutBySize(const CutWay& w, SourcePlan& plan, ProgressBar& bar) {
   const auto label = fs::path(plan.source).filename().string();
   const auto fields = FieldsOf(plan.source);
-  int pieces = 0;
-  EventLink link(control, [&](int dispid, std::int16_t percent) {
-    if (dispid != CTandrelCtrl::kEventCut) return;
-    ++pieces;
-    bar.Show(label, percent);
-  });
+  PieceProgress progress(bar, label, 0);
   bar.Show(label, 0);
-  const int code = control.CutBySize(plan.source, w.pieceSize, plan.savePath);
+  const auto code = tandrel::CutBySize(plan.source, w.pieceSize, plan.savePath, &progress);
   const auto folder = fs::path(plan.savePath == "." ? "" : plan.savePath);
-  for (int k = 1; k <= pieces; ++k) {
+  for (std::size_t k = 1; k <= progress.Done(); ++k) {
     const auto piece = fields.base + "_" + std::to_string(k) + "." + Lower(fields.ext);
     plan.paths.push_back((folder / piece).string());
   }
-  return code;
+  return static_cast<int>(code);
 }
 
 std::optional<std::string> ReadTextFile(const std::string& path) {
@@ -335,7 +360,6 @@ int RunCut(const CutOptions& o) {
   }
   if (sources.empty()) throw UsageError("cut: no SOURCE given");
 
-  CTandrelCtrl control;
   std::vector<SourcePlan> plans;
   std::set<std::string> sizeNames;
   for (const auto& [source, cueFile] : sources) {
@@ -353,12 +377,13 @@ int RunCut(const CutOptions& o) {
                          "_1." + Lower(fields.ext) + " ...");
       }
     } else {
-      PlanSections(control, w, cueFile, plan);
+      PlanSections(w, cueFile, plan);
       if (plan.code == 0) NamePieces(o, name, plan);
     }
     plans.push_back(std::move(plan));
   }
   CheckDistinct(plans);
+  if (!o.force) CheckPieceCount(w, plans);
 
   int status = 0;
   ProgressBar bar(o.quiet);
@@ -366,7 +391,7 @@ int RunCut(const CutOptions& o) {
     int code = plan.code;
     if (code == 0 && !MakeFolders(plan)) code = kOpenFailed;
     if (code == 0) {
-      code = w.way == Way::Size ? CutBySize(control, w, plan, bar) : CutByTime(control, plan, bar);
+      code = w.way == Way::Size ? CutBySize(w, plan, bar) : CutByTime(plan, bar);
     }
     bar.Clear();
     if (code == 0) {

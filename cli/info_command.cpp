@@ -20,7 +20,7 @@ int RunInfo(const InfoOptions& options) {
     FileReport report;
     report.path = path;
     report.code = Tandrel_ReadMediaInfo(path.c_str(), &report.media);
-    if (report.code == 0) report.playTime = control.GetPlayTime(path);
+    if (report.code == 0) report.componentPlayTime = control.GetPlayTime(path);
     if (report.code != 0) {
       ReportOutcome(path, report.code, SplitResultMessage(report.code), false);
       if (status == 0) status = report.code;

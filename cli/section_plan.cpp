@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "cli/duration.h"
+#include "cli/timeline.h"
 #include "cli/usage_error.h"
 
 namespace tandrel::cli {
@@ -24,24 +25,27 @@ std::int32_t ReadDuration(std::string_view text, std::string_view what) {
 
 }  // namespace
 
-std::vector<TimeSection> FixedLengthSections(std::int32_t playTime, std::int32_t length) {
+std::vector<TimeSection> FixedLengthSections(const Timeline& timeline, std::int64_t length) {
   std::vector<TimeSection> sections;
   if (length <= 0) return sections;
-  for (std::int64_t from = 0; from < playTime; from += length) {
-    const auto start = static_cast<std::int32_t>(from + 1);
-    const auto end = static_cast<std::int32_t>(std::min<std::int64_t>(from + length, playTime));
-    if (start < end) sections.push_back({start, end, static_cast<int>(sections.size()) + 1, {}});
+  for (std::int64_t from = 0; timeline.UnitAt(from) < timeline.Units(); from += length) {
+    sections.push_back({from, from + length, static_cast<int>(sections.size()) + 1, {}, {}});
   }
+  if (!sections.empty()) sections.back().to = kToEnd;
   return sections;
 }
 
-std::vector<TimeSection> EqualSections(std::int32_t playTime, std::int32_t parts) {
+std::vector<TimeSection> EqualSections(const Timeline& timeline, std::int32_t parts) {
   std::vector<TimeSection> sections;
-  if (parts <= 0 || playTime < parts) return sections;
+  const auto units = timeline.Units();
+  if (parts <= 0 || units < static_cast<std::uint64_t>(parts)) return sections;
+  // MP3 splits its frames evenly; WAVE its milliseconds, as a block is far shorter than one.
+  const auto boundary = [&](std::int64_t k) {
+    return timeline.IsMp3() ? timeline.StartOf(k * units / parts) : k * timeline.LengthMs() / parts;
+  };
   for (std::int64_t k = 0; k < parts; ++k) {
-    const auto start = static_cast<std::int32_t>(k * playTime / parts + 1);
-    const auto end = static_cast<std::int32_t>((k + 1) * playTime / parts);
-    sections.push_back({start, end, static_cast<int>(k) + 1, {}});
+    sections.push_back({boundary(k), k + 1 == parts ? kToEnd : boundary(k + 1),
+                        static_cast<int>(k) + 1, {}, {}});
   }
   return sections;
 }
@@ -66,12 +70,12 @@ std::vector<std::int32_t> ParseCutPoints(std::string_view text) {
 
 std::vector<TimeSection> CutPointSections(std::span<const std::int32_t> points) {
   std::vector<TimeSection> sections;
-  std::int32_t from = 0;
+  std::int64_t from = 0;
   for (const auto point : points) {
-    sections.push_back({from + 1, point, static_cast<int>(sections.size()) + 1, {}});
+    sections.push_back({from, point, static_cast<int>(sections.size()) + 1, {}, {}});
     from = point;
   }
-  sections.push_back({from + 1, kToEnd, static_cast<int>(sections.size()) + 1, {}});
+  sections.push_back({from, kToEnd, static_cast<int>(sections.size()) + 1, {}, {}});
   return sections;
 }
 
@@ -96,18 +100,40 @@ TimeSpan ParseTimeSpan(std::string_view text) {
 std::vector<TimeSection> SpanSections(std::span<const TimeSpan> spans) {
   std::vector<TimeSection> sections;
   for (const auto& span : spans) {
-    sections.push_back(
-        {span.from + 1, span.to.value_or(kToEnd), static_cast<int>(sections.size()) + 1, {}});
+    sections.push_back({span.from, span.to ? std::int64_t{*span.to} : kToEnd,
+                        static_cast<int>(sections.size()) + 1, {}, {}});
   }
   return sections;
 }
 
-std::string SectionList(std::span<const TimeSection> sections, std::span<const std::string> paths) {
+std::string FitSections(const Timeline& timeline, std::vector<TimeSection>& sections) {
+  const auto length = " (length " + FormatClock(timeline.LengthMs()) + ")";
+  if (timeline.Units() == 0) return "no audio to cut";
+  if (!timeline.FitsEngine()) return "too long for a time cut" + length;
+  const char* unit = timeline.IsMp3() ? "frame" : "sample block";
+  for (auto& s : sections) {
+    const auto first = timeline.UnitAt(s.from);
+    if (first >= timeline.Units()) {
+      return "piece " + std::to_string(s.number) + " would start at " + FormatClock(s.from) +
+             ", at or after the end" + length;
+    }
+    if (s.to != kToEnd && timeline.UnitAt(s.to) >= timeline.Units()) s.to = kToEnd;
+    const auto last = s.to == kToEnd ? timeline.Units() : timeline.UnitAt(s.to);
+    if (last <= first) {
+      return "piece " + std::to_string(s.number) + " (" + FormatClock(s.from) + " to " +
+             FormatClock(s.to) + ") is shorter than one " + unit;
+    }
+  }
+  return {};
+}
+
+std::string SectionList(const Timeline& timeline, std::span<const TimeSection> sections,
+                        std::span<const std::string> paths) {
   std::string list;
   for (std::size_t i = 0; i < sections.size(); ++i) {
     if (i > 0) list += '|';
-    list +=
-        std::to_string(sections[i].start) + ';' + std::to_string(sections[i].end) + ';' + paths[i];
+    list += std::to_string(timeline.EngineStart(sections[i].from)) + ';' +
+            std::to_string(timeline.EngineEnd(sections[i].to)) + ';' + paths[i];
   }
   return list;
 }

@@ -6,6 +6,7 @@ TANDREL_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev                                # tests, benchmarks
   lame sox libmpg123-dev python3                                            # test helpers
   qt6-base-dev qt6-svg-dev libcli11-dev                                     # desktop program, CLI
+  libtag1-dev libcue-dev nlohmann-json3-dev                                 # CLI: tags, CUE sheets, JSON
   qt6-qpa-plugins fonts-dejavu-core                                         # its windows on X11
   fp-utils-3.2.2                                                            # chmcmd: the help file
   xvfb xauth                                                                # windows without a display
