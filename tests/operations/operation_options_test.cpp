@@ -216,6 +216,57 @@ TEST(OperationOptionsTest, CancelKeepsFinishedPiecesAndLeavesNothingElse) {
   }
 }
 
+// The real files, with sources that set the cancel flag at their Nth read.
+class CancellingFiles final : public FileSystem {
+ public:
+  class Source final : public ByteSource {
+   public:
+    Source(std::unique_ptr<ByteSource> inner, CancellingFiles& files)
+        : inner_(std::move(inner)), files_(files) {}
+    std::uint64_t Size() const override { return inner_->Size(); }
+    std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> dst) override {
+      if (++files_.reads == files_.cancelAtRead) files_.cancel.store(true);
+      return inner_->ReadAt(offset, dst);
+    }
+    std::optional<FileIdentity> Identity() const override { return inner_->Identity(); }
+
+   private:
+    std::unique_ptr<ByteSource> inner_;
+    CancellingFiles& files_;
+  };
+  std::unique_ptr<ByteSource> OpenRead(const std::string& path, int* error) override {
+    auto inner = RealFileSystem().OpenRead(path, error);
+    return inner ? std::make_unique<Source>(std::move(inner), *this) : nullptr;
+  }
+  std::unique_ptr<ByteSink> Create(const std::string& path, int* error) override {
+    return RealFileSystem().Create(path, error);
+  }
+  std::optional<FileIdentity> Identity(const std::string& path) override {
+    return RealFileSystem().Identity(path);
+  }
+  int reads = 0, cancelAtRead = 0;
+  std::atomic<bool> cancel{false};
+};
+
+// Cancelled in the middle of a copy: the piece half written is gone without a trace.
+TEST(OperationOptionsTest, CancelInsideACopyDiscardsThePiece) {
+  TempDir dir;
+  WriteFile(dir.File("s.wav"), WaveBuilder(WaveFormat{}).Fmt().Data(MakeSamples(20 << 20)).Bytes());
+  CancellingFiles files;
+  files.cancelAtRead = 40;  // 10 MiB into the samples, in blocks of 256 KiB
+  OperationReport report;
+  RecordingSink sink;
+  EXPECT_EQ(CutByTime(dir.File("s.wav"), "1;-1;" + dir.File("p.wav"), 1, &sink,
+                      {&files.cancel, nullptr, &report}, files),
+            ResultCode::OpenFailed);
+  EXPECT_EQ(ListFolder(dir.Path()), std::vector<std::string>{"s.wav"});
+  EXPECT_EQ(report.failure.what, FailureKind::Cancelled);
+  EXPECT_EQ(report.failure.path, dir.File("p.wav"));
+  EXPECT_TRUE(report.written.empty());
+  EXPECT_TRUE(sink.events.empty());
+  EXPECT_LT(files.reads, 70);  // seen within the next copied block, not at the end
+}
+
 // What failed, on which path, with which errno.
 TEST(OperationOptionsTest, FailuresNameWhatFailedThePathAndTheErrno) {
   TempDir dir;
