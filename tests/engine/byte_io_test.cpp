@@ -94,6 +94,30 @@ TEST(FileSinkTest, WritesLandInPlaceUnderTheFinalNameOnlyAfterFinish) {
   EXPECT_TRUE(SameBytes(ReadFile(path), model));
 }
 
+// A finished output that cannot take its name (a folder appeared there meanwhile) says so, with
+// the errno, and leaves no file of its own behind.
+TEST(FileSinkTest, NamingFailureIsToldAndLeavesNothing) {
+  TempDir dir;
+  const auto path = dir.File("piece.mp3");
+  WriteFile(path, MakeSamples(3));
+  auto sink = CreateFileSink(path);
+  ASSERT_TRUE(sink && sink->Write(MakeSamples(1000)));
+  std::filesystem::remove(path);
+  std::filesystem::create_directory(path);
+  EXPECT_FALSE(sink->Finish());
+  EXPECT_TRUE(sink->NamingFailed());
+  EXPECT_EQ(sink->Error(), EISDIR);
+  sink.reset();
+  EXPECT_EQ(ListFolder(dir.Path()), std::vector<std::string>{"piece.mp3"});
+  int error = 0;
+  EXPECT_EQ(CreateFileSink(path, &error), nullptr);
+  EXPECT_EQ(error, EISDIR);
+  EXPECT_EQ(CreateFileSink(dir.File("none/piece.mp3"), &error), nullptr);
+  EXPECT_EQ(error, ENOENT);
+  EXPECT_EQ(OpenFileSource(dir.File("none"), &error), nullptr);
+  EXPECT_EQ(error, ENOENT);
+}
+
 // A file has one identity, whether opened or not. Folders and named pipes are refused; opening a
 // pipe must not wait for a writer. (Hard links and outputs: tests/operations/real_files_test.)
 TEST(FileIoTest, RegularFilesOnly) {
