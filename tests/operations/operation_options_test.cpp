@@ -171,7 +171,7 @@ class CancellingSink final : public ProgressSink {
   void Cut(std::int16_t) override {
     if (++events == cancelAfter) cancel.store(true);
   }
-  void Join(std::int16_t) override { ++events; }
+  void Join(std::int16_t percent) override { Cut(percent); }
   int events = 0, cancelAfter = 0;
   std::atomic<bool> cancel{false};
 };
@@ -265,6 +265,53 @@ TEST(OperationOptionsTest, CancelInsideACopyDiscardsThePiece) {
   EXPECT_TRUE(report.written.empty());
   EXPECT_TRUE(sink.events.empty());
   EXPECT_LT(files.reads, 70);  // seen within the next copied block, not at the end
+}
+
+// A join cancelled after its first input writes nothing; a wrapped WAVE join places the chunks
+// around the one data chunk of every input's samples.
+TEST(OperationOptionsTest, ACancelledJoinWritesNothing) {
+  for (const char* ext : {".mp3", ".wav"}) {
+    MemoryFileSystem fs;
+    const bool wave = ext[1] == 'w';
+    for (int i = 0; i < 2; ++i) {
+      const auto name = "/" + std::to_string(i) + ext;
+      fs.Put(name, wave ? WaveBuilder(WaveFormat{}).Fmt().Data(MakeSamples(1000, i)).Bytes()
+                        : Mp3Builder().Frames(FrameSpec{}, 10).Bytes());
+    }
+    CancellingSink sink;
+    sink.cancelAfter = 1;
+    OperationReport report;
+    const std::string list = std::string("/0") + ext + "|/1" + ext;
+    EXPECT_EQ(Join(std::string("/j") + ext, list, 2, &sink, {&sink.cancel, nullptr, &report}, fs),
+              ResultCode::OpenFailed);
+    EXPECT_FALSE(fs.Has(std::string("/j") + ext)) << ext;
+    EXPECT_EQ(fs.openOutputs, 0);
+    EXPECT_EQ(report.failure.what, FailureKind::Cancelled) << ext;
+  }
+}
+
+TEST(OperationOptionsTest, WaveJoinPlacesTheChunksAroundAllTheSamples) {
+  MemoryFileSystem fs;
+  fs.Put("/0.wav", WaveBuilder(WaveFormat{}).Fmt().Data(MakeSamples(1000, 1)).Bytes());
+  fs.Put("/1.wav", WaveBuilder(WaveFormat{}).Fmt().List().Data(MakeSamples(2000, 2)).Bytes());
+  RandomWrap wrap;
+  ASSERT_EQ(Join("/j.wav", "/0.wav|/1.wav", 2, nullptr, {nullptr, &wrap, nullptr}, fs),
+            ResultCode::Success);
+  const auto& out = fs.Get("/j.wav");
+  const auto canonical = MakeCanonicalWaveHeader(WaveFormat{}, 3000);
+  Bytes expected = Slice(canonical, 0, 36);
+  const auto before = RandomBytes(300, 101), after = RandomBytes(129, 201);
+  expected.insert(expected.end(), before.begin(), before.end());
+  expected.insert(expected.end(), canonical.begin() + 36, canonical.end());
+  const auto a = MakeSamples(1000, 1), b = MakeSamples(2000, 2);
+  expected.insert(expected.end(), a.begin(), a.end());
+  expected.insert(expected.end(), b.begin(), b.end());
+  expected.insert(expected.end(), after.begin(), after.end());  // even data: no pad byte
+  const auto riff = static_cast<std::uint32_t>(expected.size() - 8);
+  for (int i = 0; i < 4; ++i) expected[4 + i] = static_cast<std::uint8_t>(riff >> (8 * i));
+  EXPECT_TRUE(SameBytes(out, expected));
+  ASSERT_EQ(wrap.pieces.size(), 1u);
+  EXPECT_EQ(wrap.pieces[0].samples, 750u);
 }
 
 // What failed, on which path, with which errno.
