@@ -2,8 +2,8 @@
 
 // The write buffering both file backends share: small writes gather in one buffer, large ones
 // (runs of frames straight from a reader's buffer) go out directly, and the info frame of a piece
-// may be rewritten in place. A backend supplies the positioned write and the final commit
-// (closing the temporary file and renaming it over the target). Internal to the engine.
+// may be rewritten in place. A backend supplies the positioned write, the final commit (giving
+// the file the target's name) and the system's error code. Internal to the engine.
 
 #include <cstring>
 #include <vector>
@@ -43,6 +43,8 @@ class BufferedFileSink : public ByteSink {
   }
 
   std::uint64_t Written() const override { return flushed_ + buffer_.size(); }
+  int Error() const override { return error_; }
+  bool NamingFailed() const override { return namingFailed_; }
 
   bool Finish() override {
     if (failed_ || finished_ || !Flush()) return false;
@@ -56,8 +58,10 @@ class BufferedFileSink : public ByteSink {
 
   // Writes every byte at `offset` of the temporary file.
   virtual bool WriteAllAt(const std::uint8_t* data, std::size_t size, std::uint64_t offset) = 0;
-  // Makes the temporary file the target.
+  // Makes the file the target. A failure to name it sets namingFailed_.
   virtual bool Commit() = 0;
+  // The errno of the call that just failed.
+  virtual int SystemError() const = 0;
 
   bool Flush() {
     if (failed_) return false;
@@ -68,6 +72,7 @@ class BufferedFileSink : public ByteSink {
     return true;
   }
   bool Fail() {
+    if (!failed_) error_ = SystemError();
     failed_ = true;
     return false;
   }
@@ -75,6 +80,8 @@ class BufferedFileSink : public ByteSink {
   std::uint64_t flushed_ = 0;  // bytes in the file; the buffer follows them
   bool failed_ = false;
   bool finished_ = false;
+  bool namingFailed_ = false;
+  int error_ = 0;
 
  private:
   std::vector<std::uint8_t> buffer_;

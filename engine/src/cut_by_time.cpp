@@ -1,10 +1,12 @@
 #include <limits>
 
 #include "mp3_stream.h"
+#include "operation_run.h"
 #include "tandrel_engine/audio_kind.h"
 #include "tandrel_engine/operations.h"
 #include "tandrel_engine/section_list.h"
 #include "tandrel_engine/wave_header.h"
+#include "wave_output.h"
 
 namespace tandrel {
 namespace {
@@ -12,27 +14,33 @@ namespace {
 // The largest data size a 44-byte header can describe: the RIFF size (data + 36) is 32-bit too.
 constexpr std::uint64_t kMaxWaveData = std::numeric_limits<std::uint32_t>::max() - 36;
 
-std::vector<std::optional<FileIdentity>> IdentityOf(const ByteSource& source) {
-  return {source.Identity()};
-}
+// The input an operation reads, with the path it was opened by.
+struct Input {
+  ByteSource& source;
+  const std::string& path;
+};
 
-bool AnyOutputIsSource(FileSystem& files, const std::vector<SectionRecord>& sections,
-                       const ByteSource& source) {
-  const auto ids = IdentityOf(source);
+// SameFile when an output is the source.
+ResultCode CheckOutputs(FileSystem& files, OperationRun& run,
+                        const std::vector<SectionRecord>& sections, const Input& input) {
+  const std::vector<std::optional<FileIdentity>> ids{input.source.Identity()};
   for (const auto& s : sections) {
-    if (IsAnyOf(files, s.path, ids)) return true;
+    if (FindSameFile(files, s.path, ids))
+      return run.Fail(FailureKind::SameFile, s.path, 0, input.path);
   }
-  return false;
+  return ResultCode::Success;
 }
 
-ResultCode CutWave(const std::vector<SectionRecord>& sections, ByteSource& source,
-                   ProgressSink* sink, FileSystem& files) {
+ResultCode CutWave(const std::vector<SectionRecord>& sections, const Input& input,
+                   ProgressSink* sink, FileSystem& files, OperationRun& run) {
+  auto& source = input.source;
   WaveHeader header;
   if (ReadWaveHeader(source, header) < WaveHeader::kSize) return ResultCode::WaveCorrupted;
   const std::int64_t blockAlign = header.BlockAlign();
   const std::int64_t perSecond = header.BytesPerSecond();
   if (blockAlign <= 0 || perSecond == 0) return ResultCode::WaveCorrupted;
-  if (AnyOutputIsSource(files, sections, source)) return ResultCode::OpenFailed;
+  if (const auto same = CheckOutputs(files, run, sections, input); same != ResultCode::Success)
+    return same;
 
   const auto dataStart = static_cast<std::int64_t>(header.dataOffset);
   const auto dataEnd = dataStart + header.DataSize();
@@ -50,26 +58,26 @@ ResultCode CutWave(const std::vector<SectionRecord>& sections, ByteSource& sourc
     const auto size = static_cast<std::uint64_t>(to - from);
     if (size > kMaxWaveData) return ResultCode::InvalidParameter;
 
-    const auto out = files.Create(s.path);
-    if (!out) return ResultCode::OpenFailed;
-    const auto pieceHeader = header.WithDataSize(static_cast<std::uint32_t>(size));
-    if (!out->Write(pieceHeader.bytes) ||
-        !CopyByteRange(source, *out, static_cast<std::uint64_t>(from),
-                       static_cast<std::uint64_t>(to)) ||
-        !out->Finish())
-      return ResultCode::OpenFailed;
+    OutputPiece piece{static_cast<int>(k + 1), static_cast<int>(n), s.path};
+    const auto written = WriteWaveOutput(files, run, piece, header, size, [&](ByteSink& out) {
+      return run.Copy(source, out, static_cast<std::uint64_t>(from), static_cast<std::uint64_t>(to))
+                 ? ResultCode::Success
+                 : run.CopyFailed(out, s.path, source, input.path);
+    });
+    if (written != ResultCode::Success) return written;
     if (sink) sink->Cut(Percent(k + 1, n));
   }
   if (sink) sink->StatusChange(3);
   return ResultCode::Success;
 }
 
-ResultCode CutMp3(const std::vector<SectionRecord>& sections, ByteSource& source,
-                  ProgressSink* sink, FileSystem& files) {
-  if (AnyOutputIsSource(files, sections, source)) return ResultCode::OpenFailed;
+ResultCode CutMp3(const std::vector<SectionRecord>& sections, const Input& input,
+                  ProgressSink* sink, FileSystem& files, OperationRun& run) {
+  if (const auto same = CheckOutputs(files, run, sections, input); same != ResultCode::Success)
+    return same;
   Mp3Source mp3;
-  OpenMp3Source(source, mp3);
-  if (mp3.layout.failed) return ResultCode::OpenFailed;
+  OpenMp3Source(input.source, mp3);
+  if (mp3.layout.failed) return run.Fail(FailureKind::Read, input.path, input.source.Error());
   if (!mp3.layout.hasAudio) return ResultCode::NotSupported;
   const std::uint64_t ms = mp3.layout.reference.MsPerFrame();
   FrameCursor cursor(mp3.reader, mp3.layout.audioFrames);
@@ -85,8 +93,9 @@ ResultCode CutMp3(const std::vector<SectionRecord>& sections, ByteSource& source
                                            : std::uint64_t(s.end) / ms;
     // A section past the end of the stream gives a piece without frames.
     const bool any = first < last && cursor.SeekFrame(first);
-    const auto written = WriteMp3Piece(files, s.path, mp3, source, cursor, any ? last : 0,
-                                       std::numeric_limits<std::uint64_t>::max());
+    OutputPiece piece{static_cast<int>(k + 1), static_cast<int>(n), s.path};
+    const auto written = WriteMp3Piece(files, run, piece, {mp3, input.source, input.path}, cursor,
+                                       any ? last : 0, std::numeric_limits<std::uint64_t>::max());
     if (written != ResultCode::Success) return written;
     if (sink) sink->Cut(Percent(k + 1, n));
   }
@@ -98,6 +107,13 @@ ResultCode CutMp3(const std::vector<SectionRecord>& sections, ByteSource& source
 
 ResultCode CutByTime(const std::string& openFileName, const std::string& cutTimeInfo,
                      std::int16_t filesCount, ProgressSink* sink, FileSystem& files) {
+  return CutByTime(openFileName, cutTimeInfo, filesCount, sink, OperationOptions{}, files);
+}
+
+ResultCode CutByTime(const std::string& openFileName, const std::string& cutTimeInfo,
+                     std::int16_t filesCount, ProgressSink* sink, const OperationOptions& options,
+                     FileSystem& files) {
+  OperationRun run(options);
   const auto kind = GetAudioKind(openFileName);
   if (kind == AudioKind::None) return ResultCode::NotSupported;
   const auto entries = SplitList(cutTimeInfo, filesCount);
@@ -105,10 +121,12 @@ ResultCode CutByTime(const std::string& openFileName, const std::string& cutTime
   const auto sections = ParseSections(*entries);
   if (!sections || !CheckSections(*sections)) return ResultCode::InvalidParameter;
 
-  const auto source = files.OpenRead(openFileName);
-  if (!source) return ResultCode::OpenFailed;
-  return kind == AudioKind::Wave ? CutWave(*sections, *source, sink, files)
-                                 : CutMp3(*sections, *source, sink, files);
+  int error = 0;
+  const auto source = files.OpenRead(openFileName, &error);
+  if (!source) return run.Fail(FailureKind::Open, openFileName, error);
+  const Input input{*source, openFileName};
+  return kind == AudioKind::Wave ? CutWave(*sections, input, sink, files, run)
+                                 : CutMp3(*sections, input, sink, files, run);
 }
 
 }  // namespace tandrel

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -56,6 +57,36 @@ class Handle {
  private:
   HANDLE h_;
 };
+
+// The errno closest to a system error code, for the operations' failure report.
+int ErrnoOf(DWORD code) {
+  switch (code) {
+    case ERROR_SUCCESS:
+      return 0;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+      return ENOENT;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_WRITE_PROTECT:
+      return EACCES;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      return EBUSY;
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+      return EEXIST;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      return ENOSPC;
+    default:
+      return EIO;
+  }
+}
+
+void SetError(int* error, int code) {
+  if (error) *error = code;
+}
 
 OVERLAPPED At(std::uint64_t offset) {
   OVERLAPPED at{};
@@ -134,6 +165,7 @@ class FileSink final : public BufferedFileSink {
   bool WriteAllAt(const std::uint8_t* data, std::size_t size, std::uint64_t offset) override {
     return tandrel::WriteAllAt(temp_.Get(), data, size, offset);
   }
+  int SystemError() const override { return ErrnoOf(::GetLastError()); }
   bool Commit() override {
     // The finished file is an ordinary one: the hidden attribute goes before the rename.
     FILE_BASIC_INFO basic{};
@@ -141,7 +173,9 @@ class FileSink final : public BufferedFileSink {
     ::SetFileInformationByHandle(temp_.Get(), FileBasicInfo, &basic, sizeof basic);
     if (!temp_.Close()) return false;
     target_.Close();
-    return ::MoveFileExA(tempPath_.c_str(), finalPath_.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+    namingFailed_ =
+        ::MoveFileExA(tempPath_.c_str(), finalPath_.c_str(), MOVEFILE_REPLACE_EXISTING) == 0;
+    return !namingFailed_;
   }
 
   Handle temp_;
@@ -158,28 +192,41 @@ std::size_t NameStart(const std::string& path) {
 
 }  // namespace
 
-std::unique_ptr<ByteSource> OpenFileSource(const std::string& path) {
+std::unique_ptr<ByteSource> OpenFileSource(const std::string& path, int* error) {
   Handle h(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  if (!h.Valid()) return nullptr;
+  if (!h.Valid()) {
+    SetError(error, ErrnoOf(::GetLastError()));
+    return nullptr;
+  }
   // Devices, pipes and consoles open too; only a file on disk is a source.
   BY_HANDLE_FILE_INFORMATION info{};
   if (::GetFileType(h.Get()) != FILE_TYPE_DISK || !::GetFileInformationByHandle(h.Get(), &info) ||
       (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    SetError(error, EINVAL);
     return nullptr;
   }
   return std::make_unique<FileSource>(std::move(h), info);
 }
 
-std::unique_ptr<ByteSink> CreateFileSink(const std::string& path) {
+std::unique_ptr<ByteSink> CreateFileSink(const std::string& path, int* error) {
   const std::size_t nameAt = NameStart(path);
-  if (nameAt == path.size()) return nullptr;
+  if (nameAt == path.size()) {
+    SetError(error, path.empty() ? ENOENT : EISDIR);
+    return nullptr;
+  }
   // Hold the existing target for writing, shared with nobody: this fails while any other handle
   // has it open (and for a folder, a device or a read-only file).
   Handle target(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!target.Valid() && ::GetLastError() != ERROR_FILE_NOT_FOUND) return nullptr;
-  if (target.Valid() && ::GetFileType(target.Get()) != FILE_TYPE_DISK) return nullptr;
+  if (!target.Valid() && ::GetLastError() != ERROR_FILE_NOT_FOUND) {
+    SetError(error, ErrnoOf(::GetLastError()));
+    return nullptr;
+  }
+  if (target.Valid() && ::GetFileType(target.Get()) != FILE_TYPE_DISK) {
+    SetError(error, EEXIST);
+    return nullptr;
+  }
 
   const std::string folder = path.substr(0, nameAt);
   const DWORD process = ::GetCurrentProcessId();
@@ -195,8 +242,9 @@ std::unique_ptr<ByteSink> CreateFileSink(const std::string& path) {
     if (h.Valid()) {
       return std::make_unique<FileSink>(std::move(h), std::move(temp), std::move(target), path);
     }
-    if (::GetLastError() != ERROR_FILE_EXISTS) return nullptr;
+    if (::GetLastError() != ERROR_FILE_EXISTS) break;
   }
+  SetError(error, ErrnoOf(::GetLastError()));
   return nullptr;
 }
 

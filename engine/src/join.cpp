@@ -3,10 +3,12 @@
 #include <memory>
 
 #include "mp3_stream.h"
+#include "operation_run.h"
 #include "tandrel_engine/audio_kind.h"
 #include "tandrel_engine/operations.h"
 #include "tandrel_engine/section_list.h"
 #include "tandrel_engine/wave_header.h"
+#include "wave_output.h"
 
 namespace tandrel {
 namespace {
@@ -27,32 +29,35 @@ bool SameKindList(const std::vector<std::string>& paths) {
 // The inputs are opened one at a time, in each pass: a join of thousands of chapters never holds
 // more than one of them open.
 ResultCode JoinWave(const std::string& saveFileName, const std::vector<std::string>& paths,
-                    ProgressSink* sink, FileSystem& files) {
+                    ProgressSink* sink, FileSystem& files, OperationRun& run) {
   std::vector<WaveHeader> headers(paths.size());
   std::uint64_t total = 0;
   for (std::size_t i = 0; i < paths.size(); ++i) {
-    const auto input = files.OpenRead(paths[i]);
-    if (!input) return ResultCode::OpenFailed;
+    int error = 0;
+    const auto input = files.OpenRead(paths[i], &error);
+    if (!input) return run.Fail(FailureKind::Open, paths[i], error);
     if (ReadWaveHeader(*input, headers[i]) < WaveHeader::kSize) return ResultCode::WaveReadFailed;
     if (!SameWaveFormat(headers.front(), headers[i])) return ResultCode::WaveFormatsDiffer;
     total += headers[i].DataSize();
   }
   if (total > kMaxWaveData) return ResultCode::InvalidParameter;
 
-  const auto out = files.Create(saveFileName);
-  if (!out) return ResultCode::OpenFailed;
-  if (!out->Write(headers.front().WithDataSize(static_cast<std::uint32_t>(total)).bytes))
-    return ResultCode::OpenFailed;
-  for (std::size_t i = 0; i < paths.size(); ++i) {
-    const auto input = files.OpenRead(paths[i]);
-    if (!input) return ResultCode::OpenFailed;
-    // Exactly the sample data: chunks after it (tags, cue points) are not audio.
-    const auto from = headers[i].dataOffset;
-    if (!CopyByteRange(*input, *out, from, from + headers[i].DataSize()))
-      return ResultCode::OpenFailed;
-    if (sink) sink->Join(Percent(i + 1, paths.size()));
-  }
-  if (!out->Finish()) return ResultCode::OpenFailed;
+  const OutputPiece piece{1, 1, saveFileName};
+  const auto written =
+      WriteWaveOutput(files, run, piece, headers.front(), total, [&](ByteSink& out) {
+        for (std::size_t i = 0; i < paths.size(); ++i) {
+          int error = 0;
+          const auto input = files.OpenRead(paths[i], &error);
+          if (!input) return run.Fail(FailureKind::Open, paths[i], error);
+          // Exactly the sample data: chunks after it (tags, cue points) are not audio.
+          const auto from = headers[i].dataOffset;
+          if (!run.Copy(*input, out, from, from + headers[i].DataSize()))
+            return run.CopyFailed(out, saveFileName, *input, paths[i]);
+          if (sink) sink->Join(Percent(i + 1, paths.size()));
+        }
+        return ResultCode::Success;
+      });
+  if (written != ResultCode::Success) return written;
   if (sink) sink->StatusChange(4);
   return ResultCode::Success;
 }
@@ -69,58 +74,83 @@ std::vector<std::uint8_t> InfoFrameBase(const Mp3Layout& layout) {
 }
 
 ResultCode JoinMp3(const std::string& saveFileName, const std::vector<std::string>& paths,
-                   ProgressSink* sink, FileSystem& files) {
+                   ProgressSink* sink, FileSystem& files, OperationRun& run) {
   // Every input must hold audio, and all of one stream shape: frames of other versions, rates or
   // channel counts in one stream are garbled by players. Bitrates may differ.
   std::optional<MpegHeader> shape;
+  OutputPiece piece{1, 1, saveFileName, AudioKind::Mp3};
   for (const auto& path : paths) {
-    const auto input = files.OpenRead(path);
-    if (!input) return ResultCode::OpenFailed;
+    int error = 0;
+    const auto input = files.OpenRead(path, &error);
+    if (!input) return run.Fail(FailureKind::Open, path, error);
     Mp3Source mp3;
     OpenMp3Source(*input, mp3);
-    if (mp3.layout.failed) return ResultCode::OpenFailed;
+    if (mp3.layout.failed) return run.Fail(FailureKind::Read, path, input->Error());
     if (!mp3.layout.hasAudio) return ResultCode::NotSupported;
     if (!shape) shape = mp3.layout.reference;
     if (!shape->SameStream(mp3.layout.reference)) return ResultCode::KindsDiffer;
+    if (run.Wraps()) {
+      // The wrap is told the frames of the whole stream, so they are counted first.
+      FrameCursor cursor(mp3.reader, mp3.layout.audioFrames);
+      while (cursor.Next() && !run.Cancelled()) ++piece.frames;
+      if (mp3.reader.Failed()) return run.Fail(FailureKind::Read, path, input->Error());
+    }
   }
+  piece.samples = piece.frames * shape->SamplesPerFrame();
+  piece.sampleRate = shape->SampleRate();
+  const auto before = run.Before(piece);
+  const auto after = run.After(piece);
 
-  const auto out = files.Create(saveFileName);
-  if (!out) return ResultCode::OpenFailed;
+  if (run.Cancelled()) return run.Cancel(saveFileName);
+  int error = 0;
+  const auto out = files.Create(saveFileName, &error);
+  if (!out) return run.Fail(FailureKind::Create, saveFileName, error);
   std::vector<std::uint8_t> infoBase;
   XingInfo joinInfo;
   std::uint64_t infoAt = 0;
   std::uint64_t frames = 0;
   std::uint64_t bytes = 0;
   for (std::size_t i = 0; i < paths.size(); ++i) {
-    const auto input = files.OpenRead(paths[i]);
-    if (!input) return ResultCode::OpenFailed;
+    const auto input = files.OpenRead(paths[i], &error);
+    if (!input) return run.Fail(FailureKind::Open, paths[i], error);
     Mp3Source mp3;
     OpenMp3Source(*input, mp3);
-    if (mp3.layout.failed || !mp3.layout.hasAudio) return ResultCode::OpenFailed;  // changed since
+    if (mp3.layout.failed || !mp3.layout.hasAudio)  // changed since
+      return run.Fail(FailureKind::Read, paths[i], input->Error());
     if (i == 0) {
-      // The first input's leading tag, byte for byte, then the info frame of the whole stream.
-      if (!CopyByteRange(*input, *out, 0, mp3.layout.audioStart)) return ResultCode::OpenFailed;
-      infoAt = mp3.layout.audioStart;
+      // The first input's leading tag byte for byte, or the wrap's bytes in its place, then the
+      // info frame of the whole stream.
+      if (run.Wraps()) {
+        if (!before.empty() && !out->Write(before)) return run.WriteFailed(*out, saveFileName);
+      } else if (!run.Copy(*input, *out, 0, mp3.layout.audioStart)) {
+        return run.CopyFailed(*out, saveFileName, *input, paths[i]);
+      }
+      infoAt = out->Written();
       infoBase = InfoFrameBase(mp3.layout);
       joinInfo.flags = kJoinInfoFlags;
       joinInfo.scale = 0;
       joinInfo.tagOffset = MpegHeader::FromBytes(infoBase).InfoTagOffset();
-      if (!out->Write(BuildInfoFrame(infoBase, joinInfo, 0, 0))) return ResultCode::OpenFailed;
+      if (!out->Write(BuildInfoFrame(infoBase, joinInfo, 0, 0)))
+        return run.WriteFailed(*out, saveFileName);
     }
     // Each input contributes its audio frames only: not its info frame, tags or trailing bytes.
     FrameCursor cursor(mp3.reader, mp3.layout.audioFrames);
     FrameCopier copier(mp3.reader, *input, *out);
     while (cursor.Next()) {
-      if (!copier.Add(cursor.Offset(), cursor.Length())) return ResultCode::OpenFailed;
+      if (run.Cancelled() || !copier.Add(cursor.Offset(), cursor.Length()))
+        return run.CopyFailed(*out, saveFileName, *input, paths[i]);
       ++frames;
       bytes += cursor.Length();
     }
-    if (!copier.Flush() || mp3.reader.Failed()) return ResultCode::OpenFailed;
+    if (!copier.Flush() || mp3.reader.Failed() || run.Cancelled())
+      return run.CopyFailed(*out, saveFileName, *input, paths[i], mp3.reader.Failed());
     if (sink) sink->Join(Percent(i + 1, paths.size()));
   }
   if (!out->WriteAt(infoAt, BuildInfoFrame(infoBase, joinInfo, ClampTo32(frames), bytes)))
-    return ResultCode::OpenFailed;
-  if (!out->Finish()) return ResultCode::OpenFailed;
+    return run.WriteFailed(*out, saveFileName);
+  if (!after.empty() && !out->Write(after)) return run.WriteFailed(*out, saveFileName);
+  if (!out->Finish()) return run.FinishFailed(*out, saveFileName);
+  run.Written(saveFileName);
   if (sink) sink->StatusChange(4);
   return ResultCode::Success;
 }
@@ -129,6 +159,13 @@ ResultCode JoinMp3(const std::string& saveFileName, const std::vector<std::strin
 
 ResultCode Join(const std::string& saveFileName, const std::string& filesToJoin,
                 std::int16_t filesCount, ProgressSink* sink, FileSystem& files) {
+  return Join(saveFileName, filesToJoin, filesCount, sink, OperationOptions{}, files);
+}
+
+ResultCode Join(const std::string& saveFileName, const std::string& filesToJoin,
+                std::int16_t filesCount, ProgressSink* sink, const OperationOptions& options,
+                FileSystem& files) {
+  OperationRun run(options);
   const auto paths = SplitList(filesToJoin, filesCount);
   if (!paths) return ResultCode::InvalidParameter;
   if (!SameKindList(*paths)) return ResultCode::KindsDiffer;
@@ -138,14 +175,16 @@ ResultCode Join(const std::string& saveFileName, const std::string& filesToJoin,
   // Every input must open before anything is written; each is closed again at once.
   std::vector<std::optional<FileIdentity>> identities;
   for (const auto& path : *paths) {
-    const auto input = files.OpenRead(path);
-    if (!input) return ResultCode::OpenFailed;
+    int error = 0;
+    const auto input = files.OpenRead(path, &error);
+    if (!input) return run.Fail(FailureKind::Open, path, error);
     identities.push_back(input->Identity());
   }
   // Writing over an input would destroy it while it is read.
-  if (IsAnyOf(files, saveFileName, identities)) return ResultCode::OpenFailed;
-  return kind == AudioKind::Wave ? JoinWave(saveFileName, *paths, sink, files)
-                                 : JoinMp3(saveFileName, *paths, sink, files);
+  if (const auto same = FindSameFile(files, saveFileName, identities))
+    return run.Fail(FailureKind::SameFile, saveFileName, 0, (*paths)[*same]);
+  return kind == AudioKind::Wave ? JoinWave(saveFileName, *paths, sink, files, run)
+                                 : JoinMp3(saveFileName, *paths, sink, files, run);
 }
 
 }  // namespace tandrel

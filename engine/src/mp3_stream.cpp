@@ -90,31 +90,86 @@ void OpenMp3Source(ByteSource& source, Mp3Source& mp3) {
   mp3.layout = LocateMp3Stream(mp3.reader);
 }
 
-ResultCode WriteMp3Piece(FileSystem& files, const std::string& path, Mp3Source& mp3,
-                         ByteSource& source, FrameCursor& cursor, std::uint64_t endIndex,
+namespace {
+
+// The frames WriteMp3Piece writes from the cursor's current one on; the cursor is left where it
+// was. Stops early when the run is cancelled.
+std::uint64_t CountPieceFrames(const OperationRun& run, FrameCursor& cursor, std::uint64_t endIndex,
+                               std::uint64_t byteLimit) {
+  if (!cursor.HasFrame()) return 0;
+  const auto start = cursor.Index();
+  std::uint64_t frames = 0;
+  std::uint64_t bytes = 0;
+  while (cursor.HasFrame() && cursor.Index() < endIndex && bytes < byteLimit && !run.Cancelled()) {
+    ++frames;
+    bytes += cursor.Length();
+    cursor.Next();
+  }
+  cursor.SeekFrame(start);
+  return frames;
+}
+
+}  // namespace
+
+ResultCode WriteMp3Piece(FileSystem& files, OperationRun& run, OutputPiece piece,
+                         const Mp3Input& input, FrameCursor& cursor, std::uint64_t endIndex,
                          std::uint64_t byteLimit) {
-  const auto& layout = mp3.layout;
-  const auto out = files.Create(path);
-  if (!out) return ResultCode::OpenFailed;
+  const auto& layout = input.mp3.layout;
+  std::vector<std::uint8_t> before;
+  std::vector<std::uint8_t> after;
+  if (run.Wraps()) {
+    piece.kind = AudioKind::Mp3;
+    piece.frames = CountPieceFrames(run, cursor, endIndex, byteLimit);
+    piece.samples = piece.frames * layout.reference.SamplesPerFrame();
+    piece.sampleRate = layout.reference.SampleRate();
+    before = run.Before(piece);
+    after = run.After(piece);
+  }
+  const auto& path = piece.path;
+  if (run.Cancelled()) return run.Cancel(path);
+  int error = 0;
+  const auto out = files.Create(path, &error);
+  if (!out) return run.Fail(FailureKind::Create, path, error);
+  if (!before.empty() && !out->Write(before)) return run.WriteFailed(*out, path);
   // A placeholder of the info frame's length first; it is completed once the counts are known.
+  const std::uint64_t infoAt = before.size();
   if (layout.hasInfo && !out->Write(BuildInfoFrame(layout.infoFrame, layout.info, 0, 0)))
-    return ResultCode::OpenFailed;
+    return run.WriteFailed(*out, path);
   std::uint64_t frames = 0;
   std::uint64_t bytes = 0;
   {
-    FrameCopier copier(mp3.reader, source, *out);
+    FrameCopier copier(input.mp3.reader, input.source, *out);
     while (cursor.HasFrame() && cursor.Index() < endIndex && bytes < byteLimit) {
-      if (!copier.Add(cursor.Offset(), cursor.Length())) return ResultCode::OpenFailed;
+      if (run.Cancelled() || !copier.Add(cursor.Offset(), cursor.Length()))
+        return run.CopyFailed(*out, path, input.source, input.path);
       ++frames;
       bytes += cursor.Length();
       cursor.Next();
     }
-    if (!copier.Flush() || mp3.reader.Failed()) return ResultCode::OpenFailed;
+    if (!copier.Flush() || input.mp3.reader.Failed() || run.Cancelled())
+      return run.CopyFailed(*out, path, input.source, input.path, input.mp3.reader.Failed());
   }
-  if (layout.hasInfo &&
-      !out->WriteAt(0, BuildInfoFrame(layout.infoFrame, layout.info, ClampTo32(frames), bytes)))
-    return ResultCode::OpenFailed;
-  return out->Finish() ? ResultCode::Success : ResultCode::OpenFailed;
+  if (layout.hasInfo && !out->WriteAt(infoAt, BuildInfoFrame(layout.infoFrame, layout.info,
+                                                             ClampTo32(frames), bytes)))
+    return run.WriteFailed(*out, path);
+  if (!after.empty() && !out->Write(after)) return run.WriteFailed(*out, path);
+  if (!out->Finish()) return run.FinishFailed(*out, path);
+  run.Written(path);
+  return ResultCode::Success;
+}
+
+std::uint64_t CountPieces(const OperationRun& run, FrameCursor& cursor, std::uint64_t byteLimit) {
+  if (!cursor.HasFrame()) return 0;
+  const auto start = cursor.Index();
+  std::uint64_t pieces = 0;
+  std::uint64_t bytes = 0;
+  for (; cursor.HasFrame() && !run.Cancelled(); cursor.Next()) {
+    if (bytes == 0) ++pieces;
+    bytes += cursor.Length();
+    if (bytes >= byteLimit) bytes = 0;
+  }
+  cursor.SeekFrame(start);
+  return pieces;
 }
 
 std::int16_t Percent(std::uint64_t k, std::uint64_t n) {
@@ -126,12 +181,15 @@ std::uint32_t ClampTo32(std::uint64_t value) {
   return static_cast<std::uint32_t>(std::min<std::uint64_t>(value, UINT32_MAX));
 }
 
-bool IsAnyOf(FileSystem& files, const std::string& path,
-             const std::vector<std::optional<FileIdentity>>& identities) {
+std::optional<std::size_t> FindSameFile(
+    FileSystem& files, const std::string& path,
+    const std::vector<std::optional<FileIdentity>>& identities) {
   const auto id = files.Identity(path);
-  if (!id) return false;
-  return std::any_of(identities.begin(), identities.end(),
-                     [&](const auto& other) { return other && *other == *id; });
+  if (!id) return std::nullopt;
+  for (std::size_t i = 0; i < identities.size(); ++i) {
+    if (identities[i] && *identities[i] == *id) return i;
+  }
+  return std::nullopt;
 }
 
 }  // namespace tandrel

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "operation_run.h"
 #include "tandrel_engine/byte_io.h"
 #include "tandrel_engine/file_system.h"
 #include "tandrel_engine/frame_reader.h"
@@ -38,7 +39,8 @@ class FrameCursor {
   static constexpr std::size_t kMaxMarks = 4096;
 
   CFrameReader& reader_;
-  std::vector<std::uint64_t> marks_;  // offset of frame i * stride_ (mark 0: where the search starts)
+  std::vector<std::uint64_t>
+      marks_;  // offset of frame i * stride_ (mark 0: where the search starts)
   std::uint64_t stride_ = 256;
   std::uint64_t index_ = 0;  // frames read so far: the index of the next one
   bool hasFrame_ = false;
@@ -79,14 +81,27 @@ struct Mp3Source {
 // Opens `source` and locates its audio; layout.hasAudio tells whether it has any.
 void OpenMp3Source(ByteSource& source, Mp3Source& mp3);
 
-// Writes one piece of an MP3 source to `path`: the source's info frame when it has one, the
-// frames from the cursor's current one on while their index is below `endIndex` and the piece
-// holds fewer than `byteLimit` frame bytes (the frame that reaches the limit is included), then
-// the info frame completed with the piece's counts. Leaves the cursor on the first frame not
-// written. OpenFailed when the piece cannot be created, a read fails or a write fails.
-ResultCode WriteMp3Piece(FileSystem& files, const std::string& path, Mp3Source& mp3,
-                         ByteSource& source, FrameCursor& cursor, std::uint64_t endIndex,
+// The source of the MP3 pieces a cut writes.
+struct Mp3Input {
+  Mp3Source& mp3;
+  ByteSource& source;
+  const std::string& path;
+};
+
+// Writes one piece of an MP3 source to `piece.path` (index, count and path filled in by the
+// caller): the wrap's Before bytes, the source's info frame when it has one, the frames from the
+// cursor's current one on while their index is below `endIndex` and the piece holds fewer than
+// `byteLimit` frame bytes (the frame that reaches the limit is included), the wrap's After bytes;
+// then the info frame is completed with the piece's counts. Leaves the cursor on the first frame
+// not written. OpenFailed, recorded in the run, when the piece cannot be created, a read or a
+// write fails, or the run is cancelled.
+ResultCode WriteMp3Piece(FileSystem& files, OperationRun& run, OutputPiece piece,
+                         const Mp3Input& input, FrameCursor& cursor, std::uint64_t endIndex,
                          std::uint64_t byteLimit);
+
+// The pieces a cut by size of `byteLimit` frame bytes makes of the frames from the cursor's
+// current one on; the cursor is left where it was. Stops early when the run is cancelled.
+std::uint64_t CountPieces(const OperationRun& run, FrameCursor& cursor, std::uint64_t byteLimit);
 
 // trunc(k / n * 100), the progress value after the k-th of n pieces or inputs.
 std::int16_t Percent(std::uint64_t k, std::uint64_t n);
@@ -94,8 +109,8 @@ std::int16_t Percent(std::uint64_t k, std::uint64_t n);
 // Info-frame frame counts are 32-bit.
 std::uint32_t ClampTo32(std::uint64_t value);
 
-// True when `path` names the same file as one of `files`.
-bool IsAnyOf(FileSystem& files, const std::string& path,
-             const std::vector<std::optional<FileIdentity>>& identities);
+// The index of the file of `identities` that `path` names, if any.
+std::optional<std::size_t> FindSameFile(FileSystem& files, const std::string& path,
+                                        const std::vector<std::optional<FileIdentity>>& identities);
 
 }  // namespace tandrel

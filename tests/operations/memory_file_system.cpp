@@ -10,17 +10,23 @@ class MemoryFile final : public ByteSource {
       : fs_(fs), bytes_(fs.files_.at(path)), inode_(fs.inodes_.at(path)) {}
   std::uint64_t Size() const override { return bytes_.size(); }
   std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> dst) override {
-    if ((++fs_.reads_ >= fs_.failRead && fs_.failRead > 0) || offset >= bytes_.size()) return 0;
+    if (++fs_.reads_ >= fs_.failRead && fs_.failRead > 0) {
+      error_ = EIO;
+      return 0;
+    }
+    if (offset >= bytes_.size()) return 0;
     const auto n = std::min<std::uint64_t>(dst.size(), bytes_.size() - offset);
     std::copy_n(bytes_.begin() + static_cast<std::ptrdiff_t>(offset), n, dst.begin());
     return static_cast<std::size_t>(n);
   }
   std::optional<FileIdentity> Identity() const override { return FileIdentity{1, inode_}; }
+  int Error() const override { return error_; }
 
  private:
   MemoryFileSystem& fs_;
   std::vector<std::uint8_t> bytes_;
   std::uint64_t inode_;
+  int error_ = 0;
 };
 
 class MemoryOutput final : public ByteSink {
@@ -30,27 +36,35 @@ class MemoryOutput final : public ByteSink {
   }
   ~MemoryOutput() override { fs_.openOutputs -= done_ ? 0 : 1; }
   bool Write(std::span<const std::uint8_t> bytes) override {
-    if (++fs_.writes_ == fs_.failWrite) return false;
+    if (++fs_.writes_ == fs_.failWrite) return Fail();
     bytes_.insert(bytes_.end(), bytes.begin(), bytes.end());
     return true;
   }
   bool WriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes) override {
-    if (++fs_.writes_ == fs_.failWrite || offset + bytes.size() > bytes_.size()) return false;
+    if (++fs_.writes_ == fs_.failWrite) return Fail();
+    if (offset + bytes.size() > bytes_.size()) return false;
     std::copy(bytes.begin(), bytes.end(), bytes_.begin() + static_cast<std::ptrdiff_t>(offset));
     return true;
   }
   std::uint64_t Written() const override { return bytes_.size(); }
   bool Finish() override {
-    if (++fs_.finishes_ == fs_.failFinish) return false;
+    if (++fs_.finishes_ == fs_.failFinish) return Fail();
     fs_.Put(path_, bytes_);
     done_ = true;
     --fs_.openOutputs;
     return true;
   }
+  int Error() const override { return error_; }
 
  private:
+  bool Fail() {
+    error_ = fs_.writeError;
+    return false;
+  }
+
   MemoryFileSystem& fs_;
   std::string path_;
+  int error_ = 0;
   std::vector<std::uint8_t> bytes_;
   bool done_ = false;
 };
@@ -66,12 +80,16 @@ std::vector<std::string> MemoryFileSystem::Paths() const {
   return paths;
 }
 
-std::unique_ptr<ByteSource> MemoryFileSystem::OpenRead(const std::string& path) {
-  return files_.count(path) ? std::make_unique<MemoryFile>(*this, path) : nullptr;
+std::unique_ptr<ByteSource> MemoryFileSystem::OpenRead(const std::string& path, int* error) {
+  if (files_.count(path)) return std::make_unique<MemoryFile>(*this, path);
+  if (error) *error = ENOENT;
+  return nullptr;
 }
 
-std::unique_ptr<ByteSink> MemoryFileSystem::Create(const std::string& path) {
-  return path.empty() ? nullptr : std::make_unique<MemoryOutput>(*this, path);
+std::unique_ptr<ByteSink> MemoryFileSystem::Create(const std::string& path, int* error) {
+  if (!path.empty()) return std::make_unique<MemoryOutput>(*this, path);
+  if (error) *error = ENOENT;
+  return nullptr;
 }
 
 std::optional<FileIdentity> MemoryFileSystem::Identity(const std::string& path) {

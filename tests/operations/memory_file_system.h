@@ -1,8 +1,10 @@
 #pragma once
 
 // A file system in memory for the operations, with faults on demand: from the Nth read on every
-// read fails, or the Nth write or finish fails (counted across all files, from 1).
+// read fails, or the Nth write or finish fails (counted across all files, from 1). A failed read
+// reports EIO, a failed write or finish `writeError`; a missing file ENOENT.
 
+#include <cerrno>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -22,10 +24,11 @@ class MemoryFileSystem final : public FileSystem {
   std::vector<std::string> Paths() const;  // in name order
 
   int failRead = 0, failWrite = 0, failFinish = 0;
+  int writeError = ENOSPC;
   int openOutputs = 0;  // created and not finished
 
-  std::unique_ptr<ByteSource> OpenRead(const std::string& path) override;
-  std::unique_ptr<ByteSink> Create(const std::string& path) override;
+  std::unique_ptr<ByteSource> OpenRead(const std::string& path, int* error = nullptr) override;
+  std::unique_ptr<ByteSink> Create(const std::string& path, int* error = nullptr) override;
   std::optional<FileIdentity> Identity(const std::string& path) override;
 
  private:

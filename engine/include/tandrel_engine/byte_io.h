@@ -31,12 +31,14 @@ class ByteSource {
   virtual std::optional<FileIdentity> Identity() const { return std::nullopt; }
   // An OS file descriptor for kernel-side copies, or -1.
   virtual int NativeHandle() const { return -1; }
+  // The errno of the last failed read, 0 when none failed or the source cannot tell.
+  virtual int Error() const { return 0; }
 };
 
 // Where bytes go. Write appends; WriteAt overwrites bytes written before (the info frame of a
 // piece is completed once its frames are known). Each returns false when not every byte was
-// stored. Finish makes the output complete and durable under its final name; a sink destroyed
-// without a successful Finish leaves nothing behind under that name.
+// stored. Finish makes the output complete under its final name; a sink destroyed without a
+// successful Finish leaves nothing behind under that name.
 class ByteSink {
  public:
   virtual ~ByteSink() = default;
@@ -47,6 +49,11 @@ class ByteSink {
   // Copies [offset, offset + length) of `source` to the end of the sink. Returns the bytes copied.
   // The default goes through a buffer; file sinks may let the kernel copy.
   virtual std::uint64_t Append(ByteSource& source, std::uint64_t offset, std::uint64_t length);
+  // The errno of the last failed write or Finish (ENOSPC, say), 0 when none failed or the sink
+  // cannot tell.
+  virtual int Error() const { return 0; }
+  // True when the last Finish failed giving the output its name, after every byte was stored.
+  virtual bool NamingFailed() const { return false; }
 };
 
 // In-memory source over bytes it owns.
@@ -79,14 +86,16 @@ class MemorySink final : public ByteSink {
 };
 
 // Opens an existing file for reading (sequential access). nullptr when it cannot be opened or is
-// not a regular file.
-std::unique_ptr<ByteSource> OpenFileSource(const std::string& path);
+// not a regular file; then `*error`, when given, is the errno (EISDIR, say, for a folder).
+std::unique_ptr<ByteSource> OpenFileSource(const std::string& path, int* error = nullptr);
 
-// Creates an output file. The bytes go to a temporary file in the target's folder that Finish
-// renames over `path`; until then `path` is untouched, and the temporary file is removed when
-// the sink is destroyed unfinished. nullptr when the file cannot be created or when `path`
-// exists and is not a regular file.
-std::unique_ptr<ByteSink> CreateFileSink(const std::string& path);
+// Creates an output file. The bytes go to a file in the target's folder that Finish gives the
+// name `path`, replacing what was there; until then `path` is untouched. Where the file system
+// allows, that file has no name at all until Finish, so even a killed process leaves nothing
+// behind; elsewhere it is a hidden temporary file, removed when the sink is destroyed unfinished.
+// nullptr when the file cannot be created or when `path` exists and is not a regular file; then
+// `*error`, when given, is the errno.
+std::unique_ptr<ByteSink> CreateFileSink(const std::string& path, int* error = nullptr);
 
 // The identity of the file at `path`, when it exists.
 std::optional<FileIdentity> GetFileIdentity(const std::string& path);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "tandrel_engine/file_system.h"
+#include "tandrel_engine/operation_options.h"
 #include "tandrel_engine/result_code.h"
 
 namespace tandrel {
@@ -22,12 +23,16 @@ class ProgressSink {
 };
 
 // Every operation opens, allocates, closes and frees its own things; nothing persists between
-// calls. Outputs are written under a temporary name beside the target and renamed over it when
-// complete: a failure leaves no half-written file, and pieces finished before it stay. An output
-// that is the same file as an input (however the path is spelled), or that exists and is not a
-// regular file, gives OpenFailed before anything is written to it. A failed read or write is
-// OpenFailed, never success. No notification follows a failure; StatusChange comes last, only on
-// success. `sink` may be null.
+// calls. Outputs are written to a file in the target's folder that takes the target's name only
+// when complete (see CreateFileSink): a failure leaves no half-written file, and pieces finished
+// before it stay. An output that is the same file as an input (however the path is spelled), or
+// that exists and is not a regular file, gives OpenFailed before anything is written to it. A
+// failed read or write is OpenFailed, never success. No notification follows a failure;
+// StatusChange comes last, only on success. `sink` may be null.
+//
+// Each operation has a second form taking OperationOptions: a cancel flag, a wrap of bytes around
+// each output and a report of what was written and what failed (operation_options.h). The first
+// form is the second with no options.
 
 // Cuts `openFileName` into `filesCount` sections listed in `cutTimeInfo` as
 // "start;end;path|start;end;path...", times in 1-based inclusive milliseconds, end -1 = to the end.
@@ -40,6 +45,9 @@ class ProgressSink {
 ResultCode CutByTime(const std::string& openFileName, const std::string& cutTimeInfo,
                      std::int16_t filesCount, ProgressSink* sink,
                      FileSystem& files = RealFileSystem());
+ResultCode CutByTime(const std::string& openFileName, const std::string& cutTimeInfo,
+                     std::int16_t filesCount, ProgressSink* sink, const OperationOptions& options,
+                     FileSystem& files = RealFileSystem());
 
 // Cuts `openFileName` into consecutive pieces of `fileSize` bytes (sample bytes rounded down to
 // whole blocks for WAVE; whole frames until the size is reached or passed for MP3) written to
@@ -49,6 +57,9 @@ ResultCode CutByTime(const std::string& openFileName, const std::string& cutTime
 ResultCode CutBySize(const std::string& openFileName, std::int32_t fileSize,
                      const std::string& savePath, ProgressSink* sink,
                      FileSystem& files = RealFileSystem());
+ResultCode CutBySize(const std::string& openFileName, std::int32_t fileSize,
+                     const std::string& savePath, ProgressSink* sink,
+                     const OperationOptions& options, FileSystem& files = RealFileSystem());
 
 // Joins the `filesCount` files listed in `filesToJoin` ("path|path...") into `saveFileName`.
 // WAVE: one header counting every input's sample data, then exactly that data. MP3: the first
@@ -58,5 +69,8 @@ ResultCode CutBySize(const std::string& openFileName, std::int32_t fileSize,
 // holds.
 ResultCode Join(const std::string& saveFileName, const std::string& filesToJoin,
                 std::int16_t filesCount, ProgressSink* sink, FileSystem& files = RealFileSystem());
+ResultCode Join(const std::string& saveFileName, const std::string& filesToJoin,
+                std::int16_t filesCount, ProgressSink* sink, const OperationOptions& options,
+                FileSystem& files = RealFileSystem());
 
 }  // namespace tandrel
