@@ -4,7 +4,12 @@
 // Everything that can be checked is checked for the whole batch before the first piece is
 // written: the way of cutting, the names, the play times, and that no two pieces share a file.
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <charconv>
 #include <filesystem>
 #include <fstream>
@@ -19,6 +24,7 @@
 #include "cli/commands.h"
 #include "cli/cue_sheet.h"
 #include "cli/duration.h"
+#include "cli/interrupts.h"
 #include "cli/operation_report.h"
 #include "cli/piece_name.h"
 #include "cli/progress_bar.h"
@@ -27,6 +33,7 @@
 #include "cli/usage_error.h"
 #include "tandrel/media_info.h"
 #include "tandrel/result_messages.h"
+#include "tandrel_engine/operation_options.h"
 #include "tandrel_engine/operations.h"
 
 namespace tandrel::cli {
@@ -244,16 +251,25 @@ void CheckPieceCount(const CutWay& w, const std::vector<SourcePlan>& plans) {
   }
 }
 
-bool MakeFolders(const SourcePlan& plan) {
+// Makes the output folders of a plan; the failure as "cannot create FOLDER: reason".
+std::string MakeFolders(const SourcePlan& plan) {
   std::set<fs::path> folders;
   for (const auto& path : plan.paths) folders.insert(fs::path(path).parent_path());
   if (!plan.savePath.empty()) folders.insert(plan.savePath);
   for (const auto& folder : folders) {
     std::error_code error;
     if (!folder.empty()) fs::create_directories(folder, error);
-    if (error) return false;
+    if (error) return "cannot create " + folder.string() + ": " + error.message();
   }
-  return true;
+  return {};
+}
+
+// Why a source that cannot be read cannot be read, as the system says it.
+std::string OpenFailure(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY);
+  if (fd < 0) return std::strerror(errno);
+  ::close(fd);
+  return "cannot be read";
 }
 
 // Moves the bar as the engine reports each piece.
@@ -276,34 +292,45 @@ class PieceProgress final : public ProgressSink {
   std::size_t done_ = 0;
 };
 
-int CutByTime(const SourcePlan& plan, ProgressBar& bar) {
+// The outcome of one source's cut: the code, and what was written and what failed.
+struct Outcome {
+  int code = 0;
+  std::vector<std::string> written;
+  OperationFailure failure;
+};
+
+Outcome CutByTime(const SourcePlan& plan, ProgressBar& bar, OperationOptions options) {
   const std::size_t total = plan.sections.size();
   PieceProgress progress(bar, fs::path(plan.source).filename().string(), total);
   bar.Show(fs::path(plan.source).filename().string(), 0);
+  Outcome outcome;
+  OperationReport report;
+  options.report = &report;
   for (std::size_t from = 0; from < total; from += kMaxSectionsPerCall) {
     const auto count = std::min(kMaxSectionsPerCall, total - from);
     const auto list = SectionList(*plan.timeline, std::span(plan.sections).subspan(from, count),
                                   std::span(plan.paths).subspan(from, count));
-    const auto code =
-        tandrel::CutByTime(plan.source, list, static_cast<std::int16_t>(count), &progress);
-    if (code != ResultCode::Success) return static_cast<int>(code);
+    const auto code = tandrel::CutByTime(plan.source, list, static_cast<std::int16_t>(count),
+                                         &progress, options);
+    outcome.written.insert(outcome.written.end(), report.written.begin(), report.written.end());
+    outcome.code = static_cast<int>(code);
+    outcome.failure = report.failure;
+    if (code != ResultCode::Success) break;
   }
-  return 0;
+  return outcome;
 }
 
-// Size cuts: the engine names piece k savePath/base_k.mp3 or .wav; each Cut event is one piece.
-int CutBySize(const CutWay& w, SourcePlan& plan, ProgressBar& bar) {
+// Size cuts: the engine names piece k savePath/base_k.mp3 or .wav.
+Outcome CutBySize(const CutWay& w, const SourcePlan& plan, ProgressBar& bar,
+                  OperationOptions options) {
   const auto label = fs::path(plan.source).filename().string();
-  const auto fields = FieldsOf(plan.source);
   PieceProgress progress(bar, label, 0);
   bar.Show(label, 0);
-  const auto code = tandrel::CutBySize(plan.source, w.pieceSize, plan.savePath, &progress);
-  const auto folder = fs::path(plan.savePath == "." ? "" : plan.savePath);
-  for (std::size_t k = 1; k <= progress.Done(); ++k) {
-    const auto piece = fields.base + "_" + std::to_string(k) + "." + Lower(fields.ext);
-    plan.paths.push_back((folder / piece).string());
-  }
-  return static_cast<int>(code);
+  OperationReport report;
+  options.report = &report;
+  const auto code =
+      tandrel::CutBySize(plan.source, w.pieceSize, plan.savePath, &progress, options);
+  return {static_cast<int>(code), std::move(report.written), report.failure};
 }
 
 std::optional<std::string> ReadTextFile(const std::string& path) {
@@ -387,19 +414,37 @@ int RunCut(const CutOptions& o) {
 
   int status = 0;
   ProgressBar bar(o.quiet);
+  InterruptGuard interrupts;
+  const OperationOptions options{interrupts.Flag(), nullptr, nullptr};
   for (auto& plan : plans) {
-    int code = plan.code;
-    if (code == 0 && !MakeFolders(plan)) code = kOpenFailed;
-    if (code == 0) {
-      code = w.way == Way::Size ? CutBySize(w, plan, bar) : CutByTime(plan, bar);
+    Outcome outcome{plan.code, {}, {}};
+    std::string failure;  // what failed where, when the engine says
+    if (outcome.code == 0) {
+      failure = MakeFolders(plan);
+      if (!failure.empty()) outcome.code = kOpenFailed;
+    } else if (outcome.code == kOpenFailed) {
+      failure = plan.source + ": " + OpenFailure(plan.source);
+    }
+    if (outcome.code == 0) {
+      outcome = w.way == Way::Size ? CutBySize(w, plan, bar, options)
+                                   : CutByTime(plan, bar, options);
+      failure = FailureText(outcome.failure);
     }
     bar.Clear();
-    if (code == 0) {
-      for (const auto& path : plan.paths) std::cout << path << '\n';
-      std::cout.flush();
+    // What was written is named even when the cut stopped part way: those pieces stay.
+    for (const auto& path : outcome.written) std::cout << path << '\n';
+    std::cout.flush();
+    const int code = outcome.code;
+    if (outcome.failure.what == FailureKind::Cancelled || interrupts.Signal() != 0) {
+      ReportError(plan.source, "interrupted; " + std::to_string(outcome.written.size()) +
+                                   (outcome.written.size() == 1 ? " piece" : " pieces") +
+                                   " written");
+      return interrupts.ExitStatus();
     }
     const char* message = SplitResultMessage(code);
-    if (code != 0 && !plan.reason.empty()) {
+    if (code != 0 && !failure.empty()) {
+      std::cerr << "tandrel: " << failure << '\n';
+    } else if (code != 0 && !plan.reason.empty()) {
       ReportError(plan.source, std::string(message) + ": " + plan.reason);
     } else {
       ReportOutcome(plan.source, code, message, o.quiet);

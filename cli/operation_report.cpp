@@ -1,5 +1,7 @@
 #include "cli/operation_report.h"
 
+#include <cstring>
+
 #include <iostream>
 #include <string>
 
@@ -12,6 +14,28 @@ void ReportOutcome(std::string_view subject, int code, const char* message, bool
   } else if (!quiet) {
     std::cerr << subject << ": " << text << '\n';
   }
+}
+
+std::string FailureText(const OperationFailure& f) {
+  const std::string reason = f.error != 0 ? std::strerror(f.error) : "failed";
+  switch (f.what) {
+    case FailureKind::None:
+    case FailureKind::Cancelled:
+      return {};
+    case FailureKind::Open:
+      return f.path + ": " + reason;
+    case FailureKind::Create:
+      return "cannot create " + f.path + ": " + reason;
+    case FailureKind::Read:
+      return "cannot read " + f.path + ": " + reason;
+    case FailureKind::Write:
+      return "cannot write " + f.path + ": " + reason;
+    case FailureKind::Rename:
+      return "cannot give " + f.path + " its name: " + reason;
+    case FailureKind::SameFile:
+      return f.otherPath + " and " + f.path + " are the same file";
+  }
+  return {};
 }
 
 void ReportError(std::string_view subject, std::string_view reason) {

@@ -4,7 +4,10 @@
 #include <string_view>
 #include <utility>
 
+#include <string>
+
 #include "tandrel/tandrel_ctrl.h"
+#include "tandrel_engine/operation_options.h"
 
 namespace tandrel::cli {
 
@@ -14,6 +17,11 @@ void ReportOutcome(std::string_view subject, int code, const char* message, bool
 
 // "tandrel: subject: reason" on stderr.
 void ReportError(std::string_view subject, std::string_view reason);
+
+// What failed and where, as "tandrel: " follows it: "cannot create out/a.mp3: No space left on
+// device", "missing.mp3: No such file or directory", "a.mp3 and out.mp3 are the same file".
+// Empty when the failure names no file.
+std::string FailureText(const OperationFailure& failure);
 
 // Keeps a sink connected to the control's events for the life of the object.
 class EventLink {

@@ -208,7 +208,7 @@ TEST_F(CliProgram, BatchCutsEachSourceAndGoesOnAfterAFailure) {
   const auto missing = dir_.File("missing.mp3");
   const auto run = Tandrel({"cut", a, missing, b, "--every", "1", "-o", Out()});
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.err, a + ": Splitted successfully\ntandrel: " + missing + ": Error open file\n" +
+  EXPECT_EQ(run.err, a + ": Splitted successfully\ntandrel: " + missing + ": No such file or directory\n" +
                          b + ": Splitted successfully\n");
   EXPECT_EQ(OutFiles(), (Strings{"a_001.mp3", "a_002.mp3", "a_003.mp3", "b_001.wav"}));
   // A real decoder reads every piece without error, and no frame is lost.
@@ -257,7 +257,7 @@ TEST_F(CliProgram, EachResultCodeGivesItsMessageAndExitStatus) {
   const auto o = dir_.File("o");
   // The arguments, the exit status, the file the message names and the message.
   const std::tuple<Strings, int, std::string, const char*> cases[] = {
-      {{"cut", gone, "--every", "1"}, 1, gone, "Error open file"},
+      {{"cut", gone, "--every", "1"}, 1, gone, "No such file or directory"},
       {{"join", "-o", o + ".wav", wav, junk}, 2, o + ".wav", "Error read file"},
       {{"cut", stub, "--section", "0-1"}, 3, stub, "File corrupted"},
       {{"join", "-o", o + ".mp3", mp3, wav}, 4, o + ".mp3", "Error file diff"},
