@@ -6,7 +6,8 @@
 
 namespace tandrel::cli {
 
-inline constexpr std::string_view kByteSizeForms = "bytes, or a number with K, KiB, KB, M, MiB, MB, G, GiB or GB";
+inline constexpr std::string_view kByteSizeForms =
+    "bytes, or a number with K, KiB, KB, M, MiB, MB, G, GiB or GB";
 
 // A size in bytes: a number, decimals allowed, then an optional unit in any letter case, as GNU
 // split reads them: B; K or KiB (1024), M or MiB (1024 K), G or GiB (1024 M); KB (1000), MB

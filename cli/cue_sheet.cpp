@@ -101,10 +101,9 @@ CueSheet ParseCueSheet(std::string_view text) {
     if (colon != std::string::npos && complaint.find_first_not_of("0123456789") == colon) {
       complaint.erase(0, colon + 2);
     }
-    throw UsageError("not a CUE sheet that can be read (" +
-                     (complaint.empty() ? std::string("does every TRACK have an INDEX 01?")
-                                        : complaint) +
-                     ")");
+    throw UsageError(
+        "not a CUE sheet that can be read (" +
+        (complaint.empty() ? std::string("does every TRACK have an INDEX 01?") : complaint) + ")");
   }
   CueSheet sheet;
   sheet.title = TextOf(cd_get_cdtext(cd.get()), PTI_TITLE);

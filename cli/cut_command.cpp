@@ -9,8 +9,8 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <charconv>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -310,8 +310,8 @@ Outcome CutByTime(const SourcePlan& plan, ProgressBar& bar, OperationOptions opt
     const auto count = std::min(kMaxSectionsPerCall, total - from);
     const auto list = SectionList(*plan.timeline, std::span(plan.sections).subspan(from, count),
                                   std::span(plan.paths).subspan(from, count));
-    const auto code = tandrel::CutByTime(plan.source, list, static_cast<std::int16_t>(count),
-                                         &progress, options);
+    const auto code =
+        tandrel::CutByTime(plan.source, list, static_cast<std::int16_t>(count), &progress, options);
     outcome.written.insert(outcome.written.end(), report.written.begin(), report.written.end());
     outcome.code = static_cast<int>(code);
     outcome.failure = report.failure;
@@ -328,8 +328,7 @@ Outcome CutBySize(const CutWay& w, const SourcePlan& plan, ProgressBar& bar,
   bar.Show(label, 0);
   OperationReport report;
   options.report = &report;
-  const auto code =
-      tandrel::CutBySize(plan.source, w.pieceSize, plan.savePath, &progress, options);
+  const auto code = tandrel::CutBySize(plan.source, w.pieceSize, plan.savePath, &progress, options);
   return {static_cast<int>(code), std::move(report.written), report.failure};
 }
 
@@ -426,8 +425,8 @@ int RunCut(const CutOptions& o) {
       failure = plan.source + ": " + OpenFailure(plan.source);
     }
     if (outcome.code == 0) {
-      outcome = w.way == Way::Size ? CutBySize(w, plan, bar, options)
-                                   : CutByTime(plan, bar, options);
+      outcome =
+          w.way == Way::Size ? CutBySize(w, plan, bar, options) : CutByTime(plan, bar, options);
       failure = FailureText(outcome.failure);
     }
     bar.Clear();

@@ -77,8 +77,8 @@ std::vector<Fact> TextFacts(const FileReport& r) {
     facts.push_back({"sample rate", number(m.sampleRate) + " Hz"});
     facts.push_back({"channel mode", ChannelModeName(m.channelMode)});
     facts.push_back({"bitrate", m.variableBitrate ? "VBR" : number(m.bitrate / 1000) + " kbit/s"});
-    facts.push_back({"frames", number(m.frameCount) + " of " +
-                                   number(timeline.SamplesPerFrame()) + " samples"});
+    facts.push_back({"frames", number(m.frameCount) + " of " + number(timeline.SamplesPerFrame()) +
+                                   " samples"});
     facts.push_back({"info frame", m.hasInfoFrame != 0 ? "yes" : "no"});
   } else {
     facts.push_back({"format", number(m.formatTag) + " (" + FormatTagName(m.formatTag) + ")"});

@@ -29,8 +29,12 @@ InterruptGuard::~InterruptGuard() {
   for (int i = 0; i < 3; ++i) sigaction(kSignals[i], &saved[i], nullptr);
 }
 
-const std::atomic<bool>* InterruptGuard::Flag() const { return &interrupted; }
+const std::atomic<bool>* InterruptGuard::Flag() const {
+  return &interrupted;
+}
 
-int InterruptGuard::Signal() const { return arrived; }
+int InterruptGuard::Signal() const {
+  return arrived;
+}
 
 }  // namespace tandrel::cli

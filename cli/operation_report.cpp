@@ -1,7 +1,6 @@
 #include "cli/operation_report.h"
 
 #include <cstring>
-
 #include <iostream>
 #include <string>
 

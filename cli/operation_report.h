@@ -1,10 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <utility>
-
-#include <string>
 
 #include "tandrel/tandrel_ctrl.h"
 #include "tandrel_engine/operation_options.h"

@@ -44,8 +44,8 @@ std::vector<TimeSection> EqualSections(const Timeline& timeline, std::int32_t pa
     return timeline.IsMp3() ? timeline.StartOf(k * units / parts) : k * timeline.LengthMs() / parts;
   };
   for (std::int64_t k = 0; k < parts; ++k) {
-    sections.push_back({boundary(k), k + 1 == parts ? kToEnd : boundary(k + 1),
-                        static_cast<int>(k) + 1, {}, {}});
+    sections.push_back(
+        {boundary(k), k + 1 == parts ? kToEnd : boundary(k + 1), static_cast<int>(k) + 1, {}, {}});
   }
   return sections;
 }
@@ -100,8 +100,11 @@ TimeSpan ParseTimeSpan(std::string_view text) {
 std::vector<TimeSection> SpanSections(std::span<const TimeSpan> spans) {
   std::vector<TimeSection> sections;
   for (const auto& span : spans) {
-    sections.push_back({span.from, span.to ? std::int64_t{*span.to} : kToEnd,
-                        static_cast<int>(sections.size()) + 1, {}, {}});
+    sections.push_back({span.from,
+                        span.to ? std::int64_t{*span.to} : kToEnd,
+                        static_cast<int>(sections.size()) + 1,
+                        {},
+                        {}});
   }
   return sections;
 }

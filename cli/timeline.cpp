@@ -63,7 +63,9 @@ std::int64_t Timeline::StartOf(std::uint64_t unit) const {
   return static_cast<std::int64_t>((scaled + per - 1) / per);
 }
 
-std::int64_t Timeline::UnitMs() const { return StartOf(1); }
+std::int64_t Timeline::UnitMs() const {
+  return StartOf(1);
+}
 
 std::int64_t Timeline::EngineLengthMs() const {
   return mp3_ ? static_cast<std::int64_t>(units_ * engineMsPerFrame_) : lengthMs_;

@@ -156,8 +156,9 @@ TEST_F(CliProgram, EachDurationAndSizeFormCutsThatMuch) {
     ASSERT_EQ(run.status, 0) << form << ": " << run.err;
     EXPECT_EQ(WaveDataSize(Out("long.wav")), ms) << form;
   }
-  const std::pair<const char*, std::uint32_t> sizes[] = {
-      {"1000000", 1000000}, {"900K", 921600}, {"900KiB", 921600}, {"900KB", 900000}, {"1M", 1048576}, {"1MB", 1000000}};
+  const std::pair<const char*, std::uint32_t> sizes[] = {{"1000000", 1000000}, {"900K", 921600},
+                                                         {"900KiB", 921600},   {"900KB", 900000},
+                                                         {"1M", 1048576},      {"1MB", 1000000}};
   for (const auto& [form, bytes] : sizes) {
     fs::remove_all(Out());
     ASSERT_EQ(Tandrel({"cut", wave, "-q", "-o", Out(), "--size", form}).status, 0) << form;
@@ -208,8 +209,8 @@ TEST_F(CliProgram, BatchCutsEachSourceAndGoesOnAfterAFailure) {
   const auto missing = dir_.File("missing.mp3");
   const auto run = Tandrel({"cut", a, missing, b, "--every", "1", "-o", Out()});
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.err, a + ": Splitted successfully\ntandrel: " + missing + ": No such file or directory\n" +
-                         b + ": Splitted successfully\n");
+  EXPECT_EQ(run.err, a + ": Splitted successfully\ntandrel: " + missing +
+                         ": No such file or directory\n" + b + ": Splitted successfully\n");
   EXPECT_EQ(OutFiles(), (Strings{"a_001.mp3", "a_002.mp3", "a_003.mp3", "b_001.wav"}));
   // A real decoder reads every piece without error, and no frame is lost.
   for (const auto& [name, frames] :

@@ -44,10 +44,10 @@ TEST(Timeline, RealTimesSelectTheFrameThatHoldsThem) {
     std::uint64_t frame;
   };
   const Case cases[] = {
-      {44100, 1, 1152, 26, 60000, 2296},   // 59.977 s; 2296 x 26 = 59.696 s would be 0.47 % off
-      {44100, 1, 1152, 26, 26, 0},         // the first frame lasts 26.12 ms
+      {44100, 1, 1152, 26, 60000, 2296},  // 59.977 s; 2296 x 26 = 59.696 s would be 0.47 % off
+      {44100, 1, 1152, 26, 26, 0},        // the first frame lasts 26.12 ms
       {44100, 1, 1152, 26, 27, 1},
-      {48000, 1, 1152, 24, 60000, 2500},   // exactly 24 ms frames
+      {48000, 1, 1152, 24, 60000, 2500},  // exactly 24 ms frames
       {32000, 1, 1152, 36, 3000000, 83333},
       {22050, 2, 576, 26, 240000, 9187},
       {11025, 25, 576, 52, 1000, 19},
@@ -88,9 +88,12 @@ using SpanList = std::vector<std::pair<std::int64_t, std::int64_t>>;
 
 TEST(SectionPlans, ReachTheRealEndOfTheStream) {
   const Timeline mp3(Mp3(44100, 1, 11487));  // 300.068 s
-  EXPECT_EQ(Spans(FixedLengthSections(mp3, 60000)),
-            (SpanList{{0, 60000}, {60000, 120000}, {120000, 180000}, {180000, 240000},
-                      {240000, 300000}, {300000, kToEnd}}));
+  EXPECT_EQ(Spans(FixedLengthSections(mp3, 60000)), (SpanList{{0, 60000},
+                                                              {60000, 120000},
+                                                              {120000, 180000},
+                                                              {180000, 240000},
+                                                              {240000, 300000},
+                                                              {300000, kToEnd}}));
   // A header claiming far more frames than there are plays no part: only frames count.
   const Timeline one(Mp3(44100, 1, 1));
   EXPECT_EQ(Spans(FixedLengthSections(one, 1000)), (SpanList{{0, kToEnd}}));
@@ -117,7 +120,9 @@ TEST(SectionPlans, FitOrSayWhyNot) {
       {{{300100, kToEnd, 1, {}, {}}},
        "piece 1 would start at 0:05:00.100, at or after the end (length 0:05:00.068)",
        {}},
-      {{{1000, 1010, 3, {}, {}}}, "piece 3 (0:00:01.000 to 0:00:01.010) is shorter than one frame", {}},
+      {{{1000, 1010, 3, {}, {}}},
+       "piece 3 (0:00:01.000 to 0:00:01.010) is shorter than one frame",
+       {}},
   };
   for (auto c : cases) {
     EXPECT_EQ(FitSections(mp3, c.sections), c.reason);
@@ -130,8 +135,9 @@ TEST(SectionPlans, FitOrSayWhyNot) {
   // 2^31 engine milliseconds are 82.6 million frames of 26 ms.
   EXPECT_EQ(FitSections(Timeline(Mp3(44100, 1, 90'000'000)), any),
             "too long for a time cut (length 653:03:40.408)");
-  EXPECT_EQ(SectionList(mp3, FixedLengthSections(mp3, 150000), std::vector<std::string>{"a", "b", "c"}),
-            "1;149292;a|149293;298584;b|298585;-1;c");  // frames 5742 and 11484
+  EXPECT_EQ(
+      SectionList(mp3, FixedLengthSections(mp3, 150000), std::vector<std::string>{"a", "b", "c"}),
+      "1;149292;a|149293;298584;b|298585;-1;c");  // frames 5742 and 11484
 }
 
 TEST(CueSheets, GiveTracksTitlesPerformersAndRealStarts) {
