@@ -16,6 +16,7 @@
 #include <iostream>
 #include <limits>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <sstream>
@@ -29,6 +30,7 @@
 #include "cli/piece_name.h"
 #include "cli/progress_bar.h"
 #include "cli/section_plan.h"
+#include "cli/tag_wrap.h"
 #include "cli/timeline.h"
 #include "cli/usage_error.h"
 #include "tandrel/media_info.h"
@@ -58,6 +60,7 @@ struct CutWay {
   std::int32_t pieceSize = 0;        // --size
   std::string cuePath;               // --cue
   CueSheet sheet;                    // --cue
+  int cueTracks = 0;                 // --cue: the tracks of the whole sheet
 };
 
 // One source and what becomes of it.
@@ -189,11 +192,6 @@ void PlanSections(const CutWay& w, const CueFile* cueFile, SourcePlan& plan) {
       break;
     case Way::Cue:
       plan.sections = TrackSections(*cueFile);
-      for (auto& s : plan.sections) {
-        s.title = FileNameSafe(s.title);
-        if (s.title.empty())
-          s.title = "Track " + std::string(s.number < 10 ? "0" : "") + std::to_string(s.number);
-      }
       break;
     case Way::Size:
       return;
@@ -207,7 +205,11 @@ void NamePieces(const CutOptions& o, const NameTemplate& name, SourcePlan& plan)
   auto fields = FieldsOf(plan.source);
   for (const auto& section : plan.sections) {
     fields.number = section.number;
-    fields.title = section.title;
+    fields.title = FileNameSafe(section.title);
+    if (fields.title.empty()) {
+      fields.title =
+          "Track " + std::string(section.number < 10 ? "0" : "") + std::to_string(section.number);
+    }
     const auto path = (folder / name.Expand(fields)).string();
     if (path.find_first_of("|;") != std::string::npos) {
       throw UsageError("the piece " + path +
@@ -299,14 +301,41 @@ struct Outcome {
   OperationFailure failure;
 };
 
-Outcome CutByTime(const SourcePlan& plan, ProgressBar& bar, OperationOptions options) {
+// The tags of the pieces of a time cut: the number of each in the plan (of a CUE track, its place
+// in the sheet) and, from a CUE sheet, the track's title and performer and the disc's title.
+std::unique_ptr<TagWrap> TimeCutTags(const CutWay& w, const SourcePlan& plan,
+                                     const std::size_t& from) {
+  const bool cue = w.way == Way::Cue;
+  const int count = cue ? w.cueTracks : static_cast<int>(plan.sections.size());
+  return std::make_unique<TagWrap>(
+      SourceTags::Read(plan.source),
+      [&w, &plan, &from, cue, count](const OutputPiece& piece) {
+        const auto& section = plan.sections.at(from + piece.index - 1);
+        PieceFacts facts;
+        facts.track = section.number;
+        facts.trackCount = count;
+        if (cue) {
+          facts.title = section.title;
+          facts.performer = section.performer;
+          facts.album = w.sheet.title;
+        }
+        return facts;
+      },
+      cue);
+}
+
+Outcome CutByTime(const CutWay& w, const SourcePlan& plan, ProgressBar& bar,
+                  OperationOptions options, bool tags) {
   const std::size_t total = plan.sections.size();
   PieceProgress progress(bar, fs::path(plan.source).filename().string(), total);
   bar.Show(fs::path(plan.source).filename().string(), 0);
   Outcome outcome;
   OperationReport report;
   options.report = &report;
-  for (std::size_t from = 0; from < total; from += kMaxSectionsPerCall) {
+  std::size_t from = 0;
+  const auto wrap = tags ? TimeCutTags(w, plan, from) : nullptr;
+  options.wrap = wrap.get();
+  for (; from < total; from += kMaxSectionsPerCall) {
     const auto count = std::min(kMaxSectionsPerCall, total - from);
     const auto list = SectionList(*plan.timeline, std::span(plan.sections).subspan(from, count),
                                   std::span(plan.paths).subspan(from, count));
@@ -322,12 +351,16 @@ Outcome CutByTime(const SourcePlan& plan, ProgressBar& bar, OperationOptions opt
 
 // Size cuts: the engine names piece k savePath/base_k.mp3 or .wav.
 Outcome CutBySize(const CutWay& w, const SourcePlan& plan, ProgressBar& bar,
-                  OperationOptions options) {
+                  OperationOptions options, bool tags) {
   const auto label = fs::path(plan.source).filename().string();
   PieceProgress progress(bar, label, 0);
   bar.Show(label, 0);
   OperationReport report;
   options.report = &report;
+  TagWrap wrap(tags ? SourceTags::Read(plan.source) : SourceTags{}, [](const OutputPiece& piece) {
+    return PieceFacts{piece.index, piece.count, 0, {}, {}, {}};
+  });
+  if (tags) options.wrap = &wrap;
   const auto code = tandrel::CutBySize(plan.source, w.pieceSize, plan.savePath, &progress, options);
   return {static_cast<int>(code), std::move(report.written), report.failure};
 }
@@ -371,6 +404,7 @@ int RunCut(const CutOptions& o) {
     } catch (const UsageError& e) {
       throw UsageError("--cue: " + w.cuePath + ": " + e.what());
     }
+    for (const auto& file : w.sheet.files) w.cueTracks += static_cast<int>(file.tracks.size());
     if (o.sources.empty()) {
       const auto folder = fs::path(FolderOf(w.cuePath));
       for (const auto& file : w.sheet.files)
@@ -425,8 +459,8 @@ int RunCut(const CutOptions& o) {
       failure = plan.source + ": " + OpenFailure(plan.source);
     }
     if (outcome.code == 0) {
-      outcome =
-          w.way == Way::Size ? CutBySize(w, plan, bar, options) : CutByTime(plan, bar, options);
+      outcome = w.way == Way::Size ? CutBySize(w, plan, bar, options, !o.noTags)
+                                   : CutByTime(w, plan, bar, options, !o.noTags);
       failure = FailureText(outcome.failure);
     }
     bar.Clear();

@@ -5,13 +5,67 @@
 #include <limits>
 
 #include "cli/commands.h"
+#include "cli/interrupts.h"
 #include "cli/operation_report.h"
 #include "cli/progress_bar.h"
+#include "cli/tag_wrap.h"
 #include "cli/usage_error.h"
 #include "tandrel/result_messages.h"
-#include "tandrel/tandrel_ctrl.h"
+#include "tandrel_engine/audio_kind.h"
+#include "tandrel_engine/operations.h"
 
 namespace tandrel::cli {
+namespace {
+
+const char* KindName(AudioKind kind) {
+  return kind == AudioKind::Wave ? "WAVE" : "MP3";
+}
+const char* Extension(AudioKind kind) {
+  return kind == AudioKind::Wave ? ".wav" : ".mp3";
+}
+
+// The output must be of the inputs' kind: the engine writes the inputs' bytes whatever the
+// output's name says. Inputs of several kinds, or of none, are the engine's to refuse.
+void CheckOutputKind(const JoinOptions& o) {
+  const auto kind = GetAudioKind(o.inputs.front());
+  if (kind == AudioKind::None) return;
+  for (const auto& input : o.inputs) {
+    if (GetAudioKind(input) != kind) return;
+  }
+  if (GetAudioKind(o.output) != kind) {
+    throw UsageError("join: the output " + o.output + " must end in " + Extension(kind) +
+                     ", as the inputs are " + KindName(kind) + " files");
+  }
+}
+
+// The output is one piece whose parts may have been tracks of their own: it keeps a track only
+// when every input that tells one tells the same.
+PieceFacts JoinFacts(const SourceTags& first, const std::vector<std::string>& inputs) {
+  PieceFacts facts;
+  const auto track = first.Track();
+  for (std::size_t i = 1; i < inputs.size(); ++i) {
+    const auto other = SourceTags::Read(inputs[i]).Track();
+    if (!other.empty() && other != track) {
+      facts.track = kNoTrack;
+      break;
+    }
+  }
+  return facts;
+}
+
+class JoinProgress final : public ProgressSink {
+ public:
+  JoinProgress(ProgressBar& bar, std::string label) : bar_(bar), label_(std::move(label)) {}
+  void StatusChange(std::int16_t) override {}
+  void Cut(std::int16_t) override {}
+  void Join(std::int16_t percent) override { bar_.Show(label_, percent); }
+
+ private:
+  ProgressBar& bar_;
+  std::string label_;
+};
+
+}  // namespace
 
 int RunJoin(const JoinOptions& options) {
   if (options.inputs.size() > static_cast<std::size_t>(std::numeric_limits<std::int16_t>::max())) {
@@ -24,21 +78,33 @@ int RunJoin(const JoinOptions& options) {
     }
     list += (list.empty() ? "" : "|") + input;
   }
+  CheckOutputKind(options);
 
-  CTandrelCtrl control;
+  // With --no-tags a wrap of no tags still stands in for the first input's leading tag.
+  auto tags = options.noTags ? SourceTags{} : SourceTags::Read(options.inputs.front());
+  const auto facts = options.noTags ? PieceFacts{} : JoinFacts(tags, options.inputs);
+  TagWrap wrap(std::move(tags), [&facts](const OutputPiece&) { return facts; });
+
   ProgressBar bar(options.quiet);
-  const auto label = std::filesystem::path(options.output).filename().string();
-  int code = 0;
-  {
-    EventLink link(control, [&](int dispid, std::int16_t percent) {
-      if (dispid == CTandrelCtrl::kEventJoin) bar.Show(label, percent);
-    });
-    bar.Show(label, 0);
-    code = control.Join(options.output, list, static_cast<std::int16_t>(options.inputs.size()));
-    bar.Clear();
+  JoinProgress progress(bar, std::filesystem::path(options.output).filename().string());
+  InterruptGuard interrupts;
+  OperationReport report;
+  bar.Show(std::filesystem::path(options.output).filename().string(), 0);
+  const int code = static_cast<int>(
+      tandrel::Join(options.output, list, static_cast<std::int16_t>(options.inputs.size()),
+                    &progress, OperationOptions{interrupts.Flag(), &wrap, &report}));
+  bar.Clear();
+  for (const auto& path : report.written) std::cout << path << '\n';
+  std::cout.flush();
+  if (report.failure.what == FailureKind::Cancelled || interrupts.Signal() != 0) {
+    ReportError(options.output, "interrupted; nothing written");
+    return interrupts.ExitStatus();
   }
-  if (code == 0) std::cout << options.output << '\n' << std::flush;
-  ReportOutcome(options.output, code, JoinResultMessage(code), options.quiet);
+  if (const auto failure = FailureText(report.failure); code != 0 && !failure.empty()) {
+    std::cerr << "tandrel: " << failure << '\n';
+  } else {
+    ReportOutcome(options.output, code, JoinResultMessage(code), options.quiet);
+  }
   return code;
 }
 

@@ -18,42 +18,13 @@
 #include "cli/section_plan.h"
 #include "fixtures/mp3_decoder.h"
 #include "fixtures/temp_dir.h"
+#include "tests/cli/program_run.h"
 
 namespace tandrel::cli {
 namespace {
 
 namespace fs = std::filesystem;
 using fixtures::RealFixture;
-using Strings = std::vector<std::string>;
-
-struct Run {
-  int status;
-  std::string out, err;
-};
-
-std::string Quote(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
-// Runs argv through the shell in folder `cwd`, standard input empty, each output stream to a file.
-Run Command(const Strings& argv, const std::string& cwd = ".") {
-  fixtures::TempDir io;
-  std::string line = "cd " + Quote(cwd) + " &&";
-  for (const auto& arg : argv) line += " " + Quote(arg);
-  line += " </dev/null >" + io.File("out") + " 2>" + io.File("err");
-  const int status = std::system(line.c_str());
-  const auto text = [&io](const char* name) {
-    return (std::ostringstream() << std::ifstream(io.File(name)).rdbuf()).str();
-  };
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, text("out"), text("err")};
-}
-
-Run Tandrel(Strings args, const std::string& cwd = ".") {
-  args.insert(args.begin(), TANDREL_CLI_PROGRAM);
-  return Command(args, cwd);
-}
 
 Strings Lines(const std::string& text) {
   Strings lines;
@@ -62,12 +33,27 @@ Strings Lines(const std::string& text) {
   return lines;
 }
 
-// The data size a WAVE piece's header states; the piece must be exactly header and data.
+// The data size a WAVE piece's header states. The piece must be RIFF, fmt, any chunks (the
+// source's LIST/INFO), then the data chunk ending the file, with a RIFF size that counts them all.
 std::uint32_t WaveDataSize(const std::string& path) {
   const auto b = fixtures::ReadFile(path);
-  const std::uint32_t size = b.size() < 44 ? 0 : b[40] | b[41] << 8 | b[42] << 16 | b[43] << 24;
-  EXPECT_EQ(b.size(), 44u + size) << path;
-  return size;
+  const auto at = [&](std::size_t i) {
+    return std::uint32_t(b[i]) | b[i + 1] << 8 | b[i + 2] << 16 | std::uint32_t(b[i + 3]) << 24;
+  };
+  if (b.size() < 44 || at(4) != b.size() - 8) {
+    ADD_FAILURE() << path << ": no RIFF header of its size";
+    return 0;
+  }
+  for (std::size_t chunk = 12; chunk + 8 <= b.size();) {
+    const auto size = at(chunk + 4);
+    if (std::equal(b.begin() + chunk, b.begin() + chunk + 4, "data")) {
+      EXPECT_EQ(b.size(), chunk + 8 + size + size % 2) << path;
+      return size;
+    }
+    chunk += 8 + size + size % 2;
+  }
+  ADD_FAILURE() << path << ": no data chunk";
+  return 0;
 }
 
 class CliProgram : public ::testing::Test {

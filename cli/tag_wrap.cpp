@@ -1,0 +1,27 @@
+#include "cli/tag_wrap.h"
+
+namespace tandrel::cli {
+
+std::uint64_t PlayTimeMs(std::uint64_t samples, std::uint32_t sampleRate) {
+  if (sampleRate == 0) return 0;
+  return (samples * 1000 + sampleRate / 2) / sampleRate;
+}
+
+PieceFacts TagWrap::Facts(const OutputPiece& piece) const {
+  auto facts = facts_ ? facts_(piece) : PieceFacts{};
+  facts.lengthMs = PlayTimeMs(piece.samples, piece.sampleRate);
+  return facts;
+}
+
+std::vector<std::uint8_t> TagWrap::Before(const OutputPiece& piece) {
+  if (piece.kind == AudioKind::Wave) return tags_.WaveInfoChunk();
+  if (!tags_.HasId3v2() && !newTags_) return {};
+  return tags_.Id3v2For(Facts(piece));
+}
+
+std::vector<std::uint8_t> TagWrap::After(const OutputPiece& piece) {
+  if (piece.kind == AudioKind::Wave) return {};
+  return tags_.Id3v1For(Facts(piece));
+}
+
+}  // namespace tandrel::cli
