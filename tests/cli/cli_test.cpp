@@ -258,8 +258,36 @@ TEST_F(CliProgram, EachResultCodeGivesItsMessageAndExitStatus) {
   }
 }
 
+// A join that cannot be written says which file and why, and leaves every file as it was.
+TEST_F(CliProgram, JoinFailuresNameTheFileAndTheReason) {
+  const auto a = Copy("lame_cbr_info_tag.mp3", "a.mp3");
+  const auto b = Copy("lame_vbr_xing.mp3", "b.mp3");
+  fs::create_symlink(a, dir_.File("link.mp3"));
+  fs::create_directory(dir_.File("dir.mp3"));
+  const auto gone = dir_.File("gone.mp3");
+  const auto nowhere = dir_.File("nowhere/o.mp3");
+  const std::tuple<Strings, std::string> cases[] = {
+      {{"join", "-o", dir_.File("o.mp3"), a, gone, b}, gone + ": No such file or directory"},
+      {{"join", "-o", nowhere, a, b}, "cannot create " + nowhere + ": No such file or directory"},
+      {{"join", "-o", dir_.File("link.mp3"), b, a},
+       a + " and " + dir_.File("link.mp3") + " are the same file"},
+      {{"join", "-o", dir_.File("dir.mp3"), a, b},
+       "cannot create " + dir_.File("dir.mp3") + ": Is a directory"}};
+  const auto before = fixtures::ReadFile(a);
+  for (const auto& [args, message] : cases) {
+    const auto run = Tandrel(args);
+    EXPECT_EQ(run.status, 1) << message;
+    EXPECT_EQ(run.err, "tandrel: " + message + "\n");
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(fixtures::ListFolder(dir_.Path()),
+              (Strings{"a.mp3", "b.mp3", "dir.mp3", "link.mp3"}));
+    EXPECT_EQ(fixtures::ReadFile(a), before);
+  }
+}
+
 TEST_F(CliProgram, ACommandLineThatCannotRunGives64AndOneLine) {
   const auto mp3 = Copy("lame_mono.mp3", "a.mp3");
+  const auto wav = Copy("list_chunk.wav", "a.wav");
   const auto sheet = Write("bad.cue", "FILE a.mp3 MP3\nTRACK 01 AUDIO\n");
   const std::pair<Strings, std::string> cases[] = {
       {{}, "a subcommand is required"},
@@ -270,6 +298,9 @@ TEST_F(CliProgram, ACommandLineThatCannotRunGives64AndOneLine) {
       {{"cut", mp3, "--every", "1", "--name", "{n:3}"}, "--name: unknown field {n:3}"},
       {{"cut", "--cue", sheet}, "--cue: " + sheet + ": not a CUE sheet that can be read"},
       {{"join", mp3, mp3}, "--output is required"},
+      {{"join", "-o", dir_.File("x.wav"), mp3, mp3},
+       "join: the output " + dir_.File("x.wav") + " must end in .mp3, as the inputs are MP3 files"},
+      {{"join", "-o", dir_.File("x.MP3"), wav, wav}, "must end in .wav, as the inputs are WAVE"},
       {{"raw", "run"}, "'run' is not a raw operation"},
       {{"raw", "join", "x.mp3", "a.mp3", "40000"}, "FILES_COUNT: '40000' is not an integer"}};
   for (const auto& [args, reason] : cases) {
@@ -279,7 +310,7 @@ TEST_F(CliProgram, ACommandLineThatCannotRunGives64AndOneLine) {
     EXPECT_TRUE(run.err.starts_with("tandrel: ") && run.err.find(reason) != std::string::npos)
         << "no '" << reason << "' in " << run.err;
   }
-  EXPECT_EQ(fixtures::ListFolder(dir_.Path()), (Strings{"a.mp3", "bad.cue"}));
+  EXPECT_EQ(fixtures::ListFolder(dir_.Path()), (Strings{"a.mp3", "a.wav", "bad.cue"}));
 }
 
 // On a terminal (made by script(1)) a cut shows a bar with its percentage; help for every
