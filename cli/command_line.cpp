@@ -47,9 +47,10 @@ int RunCommandLine(int argc, char** argv) {
   app.set_version_flag("--version", std::string(kProgram) + " " + TANDREL_VERSION);
   app.require_subcommand(1);
   app.footer(std::string("Exit status: the operation's result code, 0 to 7 (0 success); 64 for "
-                         "a usage error.\nDurations: ") +
-             std::string(kDurationForms) + ". Sizes: " + std::string(kByteSizeForms) +
-             " (1024-based).\nRun 'tandrel SUBCOMMAND --help' for each subcommand.");
+                         "a usage error; 128+N when signal N stopped it (130 for Ctrl-C).\n"
+                         "Durations: ") +
+             std::string(kDurationForms) + ", in real time. Sizes: " + std::string(kByteSizeForms) +
+             " (K = KiB = 1024, KB = 1000).\nRun 'tandrel SUBCOMMAND --help' for each subcommand.");
 
   // info
   InfoOptions info;
@@ -68,10 +69,9 @@ int RunCommandLine(int argc, char** argv) {
                                   "Folder for the pieces (made when missing); default: the "
                                   "source's own folder")
                      ->type_name("DIR");
-  auto* everyOpt = cutCmd
-                       ->add_option("--every", every,
-                                    "Pieces of this length; the last one ends at the play time")
-                       ->type_name("DURATION");
+  auto* everyOpt =
+      cutCmd->add_option("--every", every, "Pieces of this length; the last one runs to the end")
+          ->type_name("DURATION");
   auto* partsOpt = cutCmd->add_option("--parts", parts, "N pieces of equal length")->type_name("N");
   auto* atOpt = cutCmd->add_option("--at", at, "Cut at these times: 0-T1, T1-T2, ..., Tk-end")
                     ->type_name("T1,T2,...");
@@ -98,7 +98,9 @@ int RunCommandLine(int argc, char** argv) {
                        "default {base}_{n:03}.{ext} ({n:02} - {title}.{ext} with --cue)")
           ->type_name("TEMPLATE");
   cutCmd->add_flag("-f,--force", cut.force, "Cut even when it makes more than 1000 pieces");
-  cutCmd->add_flag("--no-tags", cut.noTags, "Leave the source's tags out of the pieces");
+  cutCmd->add_flag(
+      "--no-tags", cut.noTags,
+      "Pieces without tags (by default each gets the source's, with its own track and length)");
   cutCmd->add_flag("-q,--quiet", cut.quiet, "No progress bar and no message on success");
 
   // join
@@ -109,7 +111,8 @@ int RunCommandLine(int argc, char** argv) {
       ->required()
       ->type_name("OUTPUT");
   joinCmd->add_option("INPUT", join.inputs, "The files to join, in this order")->required();
-  joinCmd->add_flag("--no-tags", join.noTags, "Leave the first input's tags out");
+  joinCmd->add_flag("--no-tags", join.noTags,
+                    "No tags (by default the first input's, with the join's own length)");
   joinCmd->add_flag("-q,--quiet", join.quiet, "No progress bar and no message on success");
 
   // raw
