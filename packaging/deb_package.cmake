@@ -79,7 +79,7 @@ else()
   message(STATUS "dpkg-shlibdeps (dpkg-dev) not found: the packages list their dependencies by hand")
   set(runtime "libc6 (>= 2.34), libstdc++6 (>= 12), libgcc-s1 (>= 3.0)")
   set(CPACK_DEBIAN_LIB_PACKAGE_DEPENDS "${runtime}")
-  string(APPEND CPACK_DEBIAN_CLI_PACKAGE_DEPENDS ", ${runtime}")
+  string(APPEND CPACK_DEBIAN_CLI_PACKAGE_DEPENDS ", ${runtime}, libtag1v5 (>= 1.13), libcue2 (>= 2.2)")
   string(APPEND CPACK_DEBIAN_APP_PACKAGE_DEPENDS ", ${runtime}, libqt6core6 (>= 6.4), "
          "libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), libqt6svg6 (>= 6.4)")
 endif()

@@ -41,7 +41,7 @@ while read -r component package; do
   case $component in
     lib) needed=(libc6 libstdc++6) ;;
     dev) needed=(libtandrel1) ;;
-    cli) needed=(libtandrel1 libc6 libstdc++6) ;;
+    cli) needed=(libtandrel1 libc6 libstdc++6 libtag1v5 libcue2) ;;
     app) needed=(libtandrel1 libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6) ;;
   esac
   for dependency in "${needed[@]}"; do
