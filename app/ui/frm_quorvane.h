@@ -5,6 +5,8 @@
 #include <span>
 #include <string>
 
+#include "logic/notice.h"
+#include "logic/platform_facts.h"
 #include "tandrel/tandrel_ctrl.h"
 #include "ui/desktop.h"
 
@@ -81,7 +83,6 @@ class FrmQuorvane : public QMainWindow {
   // them all.
   bool AcceptsDrop(QObject* watched, QEvent* event);
   // Joiner tab: join run.
-  std::int16_t CheckJoinFormats() const;
   void cmdJoin_Click();
   void Tandrel1_Join(std::int16_t percent);
 
@@ -93,6 +94,9 @@ class FrmQuorvane : public QMainWindow {
   void OnEngineEvent(int dispid, std::int16_t value);
 
   void Say(const QString& text);
+  void ShowNotice(const logic::Notice& notice);
+  // The facts the logic needs of this window's locale and of Qt's paths.
+  logic::PlatformFacts Facts() const;
   // Shows a run's progress bar and label and lets the window draw them before the engine takes
   // the thread.
   void ShowProgress(QProgressBar* bar, QLabel* label);
