@@ -59,6 +59,23 @@ std::optional<Notice> JoinRefusal(const std::vector<std::string>& fileNames,
   return JoinFormatsRefusal(CheckJoinFormats(fileNames));
 }
 
+JoinMoveTarget MoveJoinFile(JoinMove move, int rows, int position) {
+  const bool up = move == JoinMove::Up;
+  if (rows == 0) {
+    return {Notice{NoticeIcon::Information,
+                   up ? "There is no file for move up, Please add files first"
+                      : "There is no file for move down, Please add files first"},
+            0};
+  }
+  if (up && position < 2) {
+    return {Notice{NoticeIcon::Information, "The file is already at the top."}, 0};
+  }
+  if (!up && position >= rows) {
+    return {Notice{NoticeIcon::Information, "The file is already at the bottom."}, 0};
+  }
+  return {std::nullopt, up ? position - 1 : position + 1};
+}
+
 std::string BuildJoinList(const std::vector<std::string>& fileNames) {
   std::string list;
   for (std::size_t i = 0; i < fileNames.size(); ++i) {

@@ -31,6 +31,16 @@ std::optional<Notice> JoinFormatsRefusal(std::int16_t outcome);
 std::optional<Notice> JoinRefusal(const std::vector<std::string>& fileNames,
                                   const std::string& saveFileName);
 
+// Which way a Move button moves the current file of the join list.
+enum class JoinMove { Up, Down };
+
+// Where the Move button moves the file at `position` (1-based) of a join list of `rows` files.
+struct JoinMoveTarget {
+  std::optional<Notice> refusal;  // an empty list, or a file already at that end
+  int position = 0;               // the row it swaps with; set when not refused
+};
+JoinMoveTarget MoveJoinFile(JoinMove move, int rows, int position);
+
 // The join list the engine takes: every name trimmed of blanks, joined by "|".
 std::string BuildJoinList(const std::vector<std::string>& fileNames);
 

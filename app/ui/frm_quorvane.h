@@ -5,6 +5,7 @@
 #include <span>
 #include <string>
 
+#include "logic/join_list.h"
 #include "logic/notice.h"
 #include "logic/platform_facts.h"
 #include "tandrel/tandrel_ctrl.h"
@@ -75,6 +76,7 @@ class FrmQuorvane : public QMainWindow {
   void cmdClearJoin_Click();
   void cmdMoveUp_Click();
   void cmdMoveDown_Click();
+  void MoveJoinFile(logic::JoinMove move);
   // The row the move buttons act on, 1-based: the current row, which carries the focus frame
   // whether or not it is selected; the first row while there is none.
   int MovePosition() const;

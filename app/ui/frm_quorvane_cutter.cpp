@@ -12,6 +12,7 @@
 #include <QTreeWidget>
 #include <cmath>
 
+#include "logic/cut_checks.h"
 #include "logic/info_captions.h"
 #include "logic/number_mask.h"
 #include "logic/open_file_filter.h"
@@ -151,8 +152,9 @@ void FrmQuorvane::ShowFileInfo() {
 
 void FrmQuorvane::cmdAddTask_Click() {
   const QString source = txtSource_->text();
-  if (source.isEmpty() || dblFiletime_ <= 0 || FileLength(source) < 1) {
-    Say(u"Please open a file first!"_s);
+  if (const auto refusal =
+          logic::AddSectionsRefusal(ToUtf8(source), dblFiletime_, FileLength(source))) {
+    ShowNotice(*refusal);
     return;
   }
   FrmAdd frmAdd(desktop_, dblFiletime_, lblTime_->text(), *lvwTask_, this);
@@ -162,8 +164,9 @@ void FrmQuorvane::cmdAddTask_Click() {
 }
 
 void FrmQuorvane::cmdRemove_Click() {
-  if (lvwTask_->topLevelItemCount() == 0) {
-    Say(u"No files to remove"_s);
+  if (const auto refusal =
+          logic::RemoveSectionsRefusal(static_cast<std::size_t>(lvwTask_->topLevelItemCount()))) {
+    ShowNotice(*refusal);
     return;
   }
   RemoveTickedRows(*lvwTask_);
@@ -197,18 +200,16 @@ void FrmQuorvane::RefreshTaskNames() {
 
 void FrmQuorvane::cmdSplit_Click() {
   const QString source = txtSource_->text();
-  if (source.isEmpty() || FileLength(source) < 1) {
-    Say(u"Please open a file to split!"_s);
+  const bool byTime = optSplit_[0]->isChecked();
+  const int rows = lvwTask_->topLevelItemCount();
+  if (const auto refusal = logic::SplitRefusal(ToUtf8(source), FileLength(source), byTime,
+                                               static_cast<std::size_t>(rows))) {
+    ShowNotice(*refusal);
     return;
   }
   std::int16_t result = 0;
   std::string openFileName = Narrow(source);
-  if (optSplit_[0]->isChecked()) {
-    const int rows = lvwTask_->topLevelItemCount();
-    if (rows == 0) {
-      Say(u"Please add sections to split, press the \"Add Sections...\" button to add ..."_s);
-      return;
-    }
+  if (byTime) {
     if (static_cast<std::size_t>(rows) > logic::kMaxSections) {
       Say(QString::fromUtf8(tandrel::SplitResultMessage(TANDREL_ERROR_INVALID_PARAMETER)));
       return;

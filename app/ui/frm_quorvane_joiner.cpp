@@ -135,30 +135,22 @@ void FrmQuorvane::cmdClearJoin_Click() {
 }
 
 void FrmQuorvane::cmdMoveUp_Click() {
-  if (lvwJoin_->topLevelItemCount() == 0) {
-    Say(u"There is no file for move up, Please add files first"_s);
-    return;
-  }
-  const int position = MovePosition();
-  if (position < 2) {
-    Say(u"The file is already at the top."_s);
-    return;
-  }
-  SwapJoinRows(position - 1, position);
+  MoveJoinFile(logic::JoinMove::Up);
 }
 
 void FrmQuorvane::cmdMoveDown_Click() {
-  const int rows = lvwJoin_->topLevelItemCount();
-  if (rows == 0) {
-    Say(u"There is no file for move down, Please add files first"_s);
-    return;
-  }
+  MoveJoinFile(logic::JoinMove::Down);
+}
+
+void FrmQuorvane::MoveJoinFile(logic::JoinMove move) {
   const int position = MovePosition();
-  if (position >= rows) {
-    Say(u"The file is already at the bottom."_s);
+  const logic::JoinMoveTarget target =
+      logic::MoveJoinFile(move, lvwJoin_->topLevelItemCount(), position);
+  if (target.refusal) {
+    ShowNotice(*target.refusal);
     return;
   }
-  SwapJoinRows(position + 1, position);
+  SwapJoinRows(target.position, position);
 }
 
 int FrmQuorvane::MovePosition() const {

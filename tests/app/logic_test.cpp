@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "logic/add_sections.h"
+#include "logic/cut_checks.h"
 #include "logic/info_captions.h"
 #include "logic/join_list.h"
 #include "logic/layout_scale.h"
@@ -385,6 +386,61 @@ TEST(Join, FilesCount) {
   const std::pair<std::size_t, std::int16_t> cases[] = {
       {0, 0}, {2, 2}, {32767, 32767}, {32768, 32767}, {100000, 32767}};
   for (const auto& [files, count] : cases) EXPECT_EQ(JoinFilesCount(files), count) << files;
+}
+
+// A Move button on a list of `rows` with the current file at `position`.
+TEST(Join, Moves) {
+  using enum JoinMove;
+  const std::string noneUp = "There is no file for move up, Please add files first";
+  const std::string noneDown = "There is no file for move down, Please add files first";
+  const std::string top = "The file is already at the top.";
+  const std::string bottom = "The file is already at the bottom.";
+  struct Case {
+    JoinMove move;
+    int rows, position;
+    std::string refusal;  // empty: moves
+    int target;
+  };
+  const Case cases[] = {
+      {Up, 0, 1, noneUp, 0}, {Down, 0, 1, noneDown, 0}, {Up, 1, 1, top, 0}, {Down, 1, 1, bottom, 0},
+      {Up, 3, 1, top, 0},    {Up, 3, 2, "", 1},         {Up, 3, 3, "", 2},  {Down, 3, 1, "", 2},
+      {Down, 3, 2, "", 3},   {Down, 3, 3, bottom, 0},
+  };
+  for (const Case& c : cases) {
+    const JoinMoveTarget target = MoveJoinFile(c.move, c.rows, c.position);
+    const std::string where = std::to_string(c.position) + " of " + std::to_string(c.rows);
+    EXPECT_EQ(target.refusal.has_value(), !c.refusal.empty()) << where;
+    if (target.refusal) {
+      EXPECT_EQ(target.refusal->text, c.refusal) << where;
+      EXPECT_EQ(target.refusal->icon, NoticeIcon::Information) << where;
+    }
+    EXPECT_EQ(target.position, c.target) << where;
+  }
+}
+
+// The cutter's refusals before the Add Sections dialog, Remove and a split.
+TEST(Cutter, Refusals) {
+  const std::string openFirst = "Please open a file first!";
+  const std::string openToSplit = "Please open a file to split!";
+  const std::string addSections =
+      "Please add sections to split, press the \"Add Sections...\" button to add ...";
+  const auto text = [](const std::optional<Notice>& notice) {
+    if (notice && notice->icon != NoticeIcon::Information) return std::string("(x) ");
+    return notice ? notice->text : std::string();
+  };
+  ExpectAll({
+      {text(AddSectionsRefusal("", 5000, 100)), openFirst},
+      {text(AddSectionsRefusal("/m/a.mp3", 0, 100)), openFirst},   // no play time
+      {text(AddSectionsRefusal("/m/a.mp3", 5000, 0)), openFirst},  // empty or gone
+      {text(AddSectionsRefusal("/m/a.mp3", 0.5, 1)), ""},
+      {text(RemoveSectionsRefusal(0)), "No files to remove"},
+      {text(RemoveSectionsRefusal(1)), ""},
+      {text(SplitRefusal("", 100, true, 3)), openToSplit},
+      {text(SplitRefusal("/m/a.mp3", 0, false, 0)), openToSplit},
+      {text(SplitRefusal("/m/a.mp3", 100, true, 0)), addSections},
+      {text(SplitRefusal("/m/a.mp3", 100, true, 40000)), ""},  // the count is the engine's
+      {text(SplitRefusal("/m/a.mp3", 100, false, 0)), ""},     // by size: no sections needed
+  });
 }
 
 // Edges are scaled, so neighbours that touch keep touching.
