@@ -1,0 +1,57 @@
+#pragma once
+
+// The built program run as a child process, without a shell: its standard output and error
+// captured, optionally as another user, and, for tests of interruptions, left running so that
+// the test can stop it and send it signals.
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "fixtures/temp_dir.h"
+
+namespace tandrel::cli {
+
+struct ProgramRun {
+  // The exit status; 128 + N when signal N ended the child (as a shell says); -1 when the
+  // child could not be started or did not end in time.
+  int status = -1;
+  std::string out, err;
+};
+
+struct RunOptions {
+  std::string cwd = ".";
+  std::optional<uid_t> user;  // run as this user (and its group of the same number)
+  std::chrono::milliseconds limit = std::chrono::minutes(2);  // RunTandrel: the longest wait
+};
+
+// A child running the program with `args`; standard input is /dev/null. A child still running
+// when the object goes is killed.
+class RunningProgram {
+ public:
+  RunningProgram(const std::vector<std::string>& args, const RunOptions& options = {});
+  ~RunningProgram();
+  RunningProgram(const RunningProgram&) = delete;
+  RunningProgram& operator=(const RunningProgram&) = delete;
+
+  pid_t Pid() const { return pid_; }
+  // Sends `signal`; false when the child is gone.
+  bool Signal(int signal) const;
+  // Waits for the end of the child, at most `limit`, and reads what it wrote.
+  ProgramRun Wait(std::chrono::milliseconds limit = std::chrono::minutes(2));
+
+ private:
+  fixtures::TempDir io_;
+  pid_t pid_ = -1;
+};
+
+// Runs the program to its end and gives what it did.
+ProgramRun RunTandrel(const std::vector<std::string>& args, const RunOptions& options = {});
+
+// Whether `program` is found on PATH.
+bool HasProgram(const std::string& program);
+
+}  // namespace tandrel::cli
