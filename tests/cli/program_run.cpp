@@ -48,29 +48,41 @@ RunningProgram::RunningProgram(const std::vector<std::string>& args, const RunOp
 }
 
 RunningProgram::~RunningProgram() {
-  if (pid_ > 0) {
+  if (pid_ > 0 && !ended_) {
     ::kill(pid_, SIGKILL);
     ::waitpid(pid_, nullptr, 0);
   }
 }
 
 bool RunningProgram::Signal(int signal) const {
-  return pid_ > 0 && ::kill(pid_, signal) == 0;
+  // A child reaped by Stop is no longer ours to signal: its number may be another's by now.
+  return pid_ > 0 && !ended_ && ::kill(pid_, signal) == 0;
+}
+
+bool RunningProgram::Stop() {
+  if (!Signal(SIGSTOP)) return false;
+  int status = 0;
+  if (::waitpid(pid_, &status, WUNTRACED) != pid_) return false;
+  if (WIFSTOPPED(status)) return true;
+  ended_ = status;
+  return false;
 }
 
 ProgramRun RunningProgram::Wait(std::chrono::milliseconds limit) {
   ProgramRun run;
   if (pid_ <= 0) return run;
   const auto deadline = std::chrono::steady_clock::now() + limit;
-  int status = 0;
-  pid_t ended = 0;
-  while ((ended = ::waitpid(pid_, &status, WNOHANG)) == 0 &&
+  int status = ended_.value_or(0);
+  pid_t ended = ended_ ? pid_ : 0;
+  while (ended == 0 && (ended = ::waitpid(pid_, &status, WNOHANG)) == 0 &&
          std::chrono::steady_clock::now() < deadline) {
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
   if (ended == pid_) {
     pid_ = -1;
+    ended_.reset();
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    run.killedBy = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
   }
   run.out = ReadText(io_.File("out"));
   run.err = ReadText(io_.File("err"));

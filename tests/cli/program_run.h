@@ -7,6 +7,7 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <csignal>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,6 +20,7 @@ struct ProgramRun {
   // The exit status; 128 + N when signal N ended the child (as a shell says); -1 when the
   // child could not be started or did not end in time.
   int status = -1;
+  int killedBy = 0;  // the signal that ended the child, 0 when it exited
   std::string out, err;
 };
 
@@ -27,6 +29,13 @@ struct RunOptions {
   std::optional<uid_t> user;  // run as this user (and its group of the same number)
   std::chrono::milliseconds limit = std::chrono::minutes(2);  // RunTandrel: the longest wait
 };
+
+// Options that only name the folder to run in.
+inline RunOptions RunIn(const std::string& cwd) {
+  RunOptions options;
+  options.cwd = cwd;
+  return options;
+}
 
 // A child running the program with `args`; standard input is /dev/null. A child still running
 // when the object goes is killed.
@@ -40,12 +49,17 @@ class RunningProgram {
   pid_t Pid() const { return pid_; }
   // Sends `signal`; false when the child is gone.
   bool Signal(int signal) const;
+  // Stops the child (SIGSTOP) and waits until it is stopped: true then, false when it ended
+  // first. Continue() lets a stopped child go on.
+  bool Stop();
+  bool Continue() const { return Signal(SIGCONT); }
   // Waits for the end of the child, at most `limit`, and reads what it wrote.
   ProgramRun Wait(std::chrono::milliseconds limit = std::chrono::minutes(2));
 
  private:
   fixtures::TempDir io_;
   pid_t pid_ = -1;
+  std::optional<int> ended_;  // the wait status of a child that ended during Stop
 };
 
 // Runs the program to its end and gives what it did.
