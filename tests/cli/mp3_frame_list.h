@@ -1,7 +1,7 @@
 #pragma once
 
-// The audio frames of an MP3 file as libmpg123 finds them, so that a test can say which of the
-// source's frames a piece holds without trusting the engine's own reader.
+// The audio frames of an MP3 file as their headers lay them out, read by a walker of its own (not
+// the engine's reader), so that a test can say which of the source's frames a piece holds.
 
 #include <cstdint>
 #include <string>
@@ -17,11 +17,13 @@ struct ListedFrame {
 struct Mp3FrameList {
   long sampleRate = 0;
   int samplesPerFrame = 0;  // 1152 for MPEG-1, 576 for MPEG-2 and 2.5
-  // Audio frames in file order; an info frame ("Xing" or "Info") is not one.
+  // Audio frames in file order, from the first byte (or the end of an ID3v2 tag) to the end of
+  // the file or an ID3v1 tag; an info frame ("Xing" or "Info") is not one.
   std::vector<ListedFrame> frames;
-  std::string error;  // empty when the whole file was read
+  std::string error;  // empty when the frames reach the end exactly
 };
 
+// Layer III only: every file of these tests is.
 Mp3FrameList ListMp3Frames(const std::string& path);
 
 }  // namespace tandrel::cli
