@@ -21,6 +21,7 @@
 #include "fixtures/mp3_decoder.h"
 #include "fixtures/mpeg_builder.h"
 #include "fixtures/temp_dir.h"
+#include "fixtures/wave_builder.h"
 #include "piece_check.h"
 #include "program_run.h"
 
@@ -98,6 +99,22 @@ std::string FullFileSystem(Scene& s) {
   return s.mount.Tmpfs(s.File("full"), "size=256k");
 }
 
+// 600000 bytes of random 44.1 kHz 16-bit stereo samples (3.4 s), beside the MP3.
+const std::vector<std::uint8_t>& WaveSource() {
+  static const auto wave = [] {
+    auto bytes = fixtures::MakeCanonicalWaveHeader({}, 600000);
+    const auto samples = fixtures::RandomBytes(600000, 11);
+    bytes.insert(bytes.end(), samples.begin(), samples.end());
+    return bytes;
+  }();
+  return wave;
+}
+
+std::string FullFileSystemAndWave(Scene& s) {
+  fixtures::WriteFile(s.File("b.wav"), WaveSource());
+  return FullFileSystem(s);
+}
+
 std::string ReadOnlyFileSystem(Scene& s) {
   return s.mount.Tmpfs(s.File("rofs"), "ro,size=256k");
 }
@@ -142,10 +159,24 @@ void RunCases(std::span<const FailureCase> cases) {
     }
     EXPECT_EQ(fixtures::ListFolder(scene.dir), c.scene);
     EXPECT_TRUE(fixtures::SameBytes(fixtures::ReadFile(scene.File("a.mp3")), source));
-    // The pieces written are whole: runs of the source's frames, one after the other.
-    std::size_t next = 0;
+    if (fs::exists(scene.File("b.wav"))) {
+      EXPECT_TRUE(fixtures::SameBytes(fixtures::ReadFile(scene.File("b.wav")), WaveSource()));
+    }
+    // The pieces written are whole: runs of the source's frames or sample blocks, one after the
+    // other, a WAVE piece behind a header of its own.
+    std::size_t next = 0, nextByte = 44;
     for (const auto& line : c.out) {
       const auto piece = fixtures::ReadFile(scene.File(line));
+      if (line.ends_with(".wav")) {
+        const auto data = piece.size() - 44;
+        EXPECT_EQ(data % 4, 0u) << line;
+        auto expected = fixtures::MakeCanonicalWaveHeader({}, static_cast<std::uint32_t>(data));
+        expected.insert(expected.end(), WaveSource().begin() + std::ptrdiff_t(nextByte),
+                        WaveSource().begin() + std::ptrdiff_t(nextByte + data));
+        EXPECT_TRUE(fixtures::SameBytes(piece, expected)) << line;
+        nextByte += data;
+        continue;
+      }
       std::size_t frames = 0;
       EXPECT_TRUE(IsFrameRun(piece, source, Source().Placed(), next, frames)) << line;
       const auto decoded = fixtures::DecodeMp3(piece);
@@ -303,6 +334,24 @@ TEST(CliFailures, FileSystemsThatRefuseOrFillUp) {
        "full",
        Strings{},
        {"a.mp3", "full"}},
+      {"a size cut that fills the file system",
+       FullFileSystem,
+       {"a.mp3", "--size", "200K", "-o", "full"},
+       1,
+       "tandrel: cannot write full/a_2.mp3: No space left on device\n",
+       {"full/a_1.mp3"},
+       "full",
+       Strings{"a_1.mp3"},
+       {"a.mp3", "full"}},
+      {"a WAVE cut that fills the file system",
+       FullFileSystemAndWave,
+       {"b.wav", "--parts", "3", "-o", "full"},
+       1,
+       "tandrel: cannot write full/b_002.wav: No space left on device\n",
+       {"full/b_001.wav"},
+       "full",
+       Strings{"b_001.wav"},
+       {"a.mp3", "b.wav", "full"}},
   };
   RunCases(cases);
 }
