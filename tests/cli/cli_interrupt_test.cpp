@@ -44,14 +44,22 @@ struct InterruptCase {
   int status;
   const char* source;
   Strings way;
+  // Run on a terminal, which draws the progress bar; SIGINT comes from Ctrl-C typed there.
+  bool terminal = false;
 };
 
 const InterruptCase kCases[] = {
-    {SIGINT, 130, "long.mp3", {"--parts", "40"}},
+    {SIGINT, 130, "long.mp3", {"--parts", "40"}, true},
     {SIGTERM, 143, "long.mp3", {"--size", "1M"}},
     {SIGHUP, 129, "long.wav", {"--every", "10"}},
     {SIGINT, 130, "long.wav", {"--size", "2M"}},
 };
+
+// The percentage of the last bar drawn on a terminal before `end`, or -1.
+int LastPercent(const std::string& shown, std::size_t end) {
+  const auto at = shown.rfind("%\x1b[K", end);
+  return at == std::string::npos || at < 3 ? -1 : std::stoi(shown.substr(at - 3, 3));
+}
 
 // The names of finished pieces in a folder: no hidden temporary file.
 Strings Visible(const std::string& folder) {
@@ -200,7 +208,9 @@ TEST_F(CliInterrupt, ASignalStopsTheCutAndKeepsOnlyTheFinishedPieces) {
       ASSERT_GE(::inotify_add_watch(watch, folder.c_str(), IN_CREATE | IN_MOVED_TO), 0);
       Strings args{"cut", c.source, "--no-tags", "-o", name};
       args.insert(args.end(), c.way.begin(), c.way.end());
-      RunningProgram cut(args, RunIn(dir_->Path()));
+      auto options = RunIn(dir_->Path());
+      options.terminal = c.terminal;
+      RunningProgram cut(args, options);
       const bool started = WaitForFirstPiece(watch, folder, cut.Pid(), std::chrono::seconds(90));
       ::close(watch);
       ASSERT_TRUE(started) << "no piece within 90 s: " << cut.Wait().err;
@@ -222,7 +232,7 @@ TEST_F(CliInterrupt, ASignalStopsTheCutAndKeepsOnlyTheFinishedPieces) {
       }
       interrupted = true;
       caughtInAPiece += inPiece;
-      ASSERT_TRUE(cut.Signal(c.signal));
+      ASSERT_TRUE(c.terminal ? cut.Type("\x03") : cut.Signal(c.signal));
       ASSERT_TRUE(cut.Continue());
       const auto run = cut.Wait();
 
@@ -245,9 +255,20 @@ TEST_F(CliInterrupt, ASignalStopsTheCutAndKeepsOnlyTheFinishedPieces) {
       std::sort(expected.begin(), expected.end());
       EXPECT_EQ(left, expected);
       EXPECT_EQ(Lines(run.out), printed);
-      EXPECT_EQ(run.err, "tandrel: " + std::string(c.source) + ": interrupted; " +
-                             std::to_string(left.size()) +
-                             (left.size() == 1 ? " piece" : " pieces") + " written\n");
+      const auto message = "tandrel: " + std::string(c.source) + ": interrupted; " +
+                           std::to_string(left.size()) + (left.size() == 1 ? " piece" : " pieces") +
+                           " written";
+      if (c.terminal) {
+        // The bar showed the pieces finished, and is wiped before the message (the terminal
+        // ends lines with CR LF).
+        const auto tail = "\r\x1b[K" + message + "\r\n";
+        ASSERT_TRUE(run.err.ends_with(tail)) << run.err;
+        EXPECT_EQ(LastPercent(run.err, run.err.size() - tail.size()),
+                  static_cast<int>(left.size() * 100 / whole.size()))
+            << run.err;
+      } else {
+        EXPECT_EQ(run.err, message + "\n");
+      }
       RecordProperty("case" + std::to_string(k),
                      std::to_string(left.size()) + " of " + std::to_string(whole.size()) +
                          " left, " + std::to_string(finished) + " finished when stopped " +

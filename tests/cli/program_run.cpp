@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -30,12 +31,28 @@ RunningProgram::RunningProgram(const std::vector<std::string>& args, const RunOp
   const int in = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
   const int out = ::open(io_.File("out").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
   const int err = ::open(io_.File("err").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
-  if (in >= 0 && out >= 0 && err >= 0) pid_ = ::fork();
+  std::string terminalName;
+  if (options.terminal) {
+    terminal_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (terminal_ >= 0 && ::grantpt(terminal_) == 0 && ::unlockpt(terminal_) == 0)
+      terminalName = ::ptsname(terminal_);
+    if (!terminalName.empty())
+      ::fcntl(terminal_, F_SETFL, ::fcntl(terminal_, F_GETFL) | O_NONBLOCK);
+  }
+  if (in >= 0 && out >= 0 && err >= 0 && (!options.terminal || !terminalName.empty()))
+    pid_ = ::fork();
   if (pid_ == 0) {
     // Only calls that are safe between fork and exec.
     ::dup2(in, STDIN_FILENO);
     ::dup2(out, STDOUT_FILENO);
     ::dup2(err, STDERR_FILENO);
+    if (options.terminal) {
+      // A session of its own, whose controlling terminal the pseudo-terminal becomes.
+      ::setsid();
+      const int slave = ::open(terminalName.c_str(), O_RDWR);
+      if (slave < 0 || ::ioctl(slave, TIOCSCTTY, 0) != 0) ::_exit(126);
+      ::dup2(slave, STDERR_FILENO);
+    }
     if (options.user && (::setgroups(0, nullptr) != 0 || ::setgid(*options.user) != 0 ||
                          ::setuid(*options.user) != 0))
       ::_exit(126);
@@ -52,6 +69,18 @@ RunningProgram::~RunningProgram() {
     ::kill(pid_, SIGKILL);
     ::waitpid(pid_, nullptr, 0);
   }
+  if (terminal_ >= 0) ::close(terminal_);
+}
+
+bool RunningProgram::Type(const std::string& keys) const {
+  return terminal_ >= 0 &&
+         ::write(terminal_, keys.data(), keys.size()) == static_cast<ssize_t>(keys.size());
+}
+
+void RunningProgram::ReadTerminal() {
+  char buffer[4096];
+  for (ssize_t n; terminal_ >= 0 && (n = ::read(terminal_, buffer, sizeof buffer)) > 0;)
+    shown_.append(buffer, static_cast<std::size_t>(n));
 }
 
 bool RunningProgram::Signal(int signal) const {
@@ -76,6 +105,7 @@ ProgramRun RunningProgram::Wait(std::chrono::milliseconds limit) {
   pid_t ended = ended_ ? pid_ : 0;
   while (ended == 0 && (ended = ::waitpid(pid_, &status, WNOHANG)) == 0 &&
          std::chrono::steady_clock::now() < deadline) {
+    ReadTerminal();  // a full terminal would hold the child up
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
   if (ended == pid_) {
@@ -85,7 +115,8 @@ ProgramRun RunningProgram::Wait(std::chrono::milliseconds limit) {
     run.killedBy = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
   }
   run.out = ReadText(io_.File("out"));
-  run.err = ReadText(io_.File("err"));
+  ReadTerminal();
+  run.err = terminal_ >= 0 ? shown_ : ReadText(io_.File("err"));
   return run;
 }
 

@@ -28,6 +28,9 @@ struct RunOptions {
   std::string cwd = ".";
   std::optional<uid_t> user;  // run as this user (and its group of the same number)
   std::chrono::milliseconds limit = std::chrono::minutes(2);  // RunTandrel: the longest wait
+  // Standard error goes to a pseudo-terminal that is the child's controlling terminal, as in a
+  // shell: the program draws its progress there, and Type() reaches it as a keyboard does.
+  bool terminal = false;
 };
 
 // Options that only name the folder to run in.
@@ -53,6 +56,9 @@ class RunningProgram {
   // first. Continue() lets a stopped child go on.
   bool Stop();
   bool Continue() const { return Signal(SIGCONT); }
+  // With a terminal: keys as typed on it ("\x03" is Ctrl-C, which the terminal turns into
+  // SIGINT for the program).
+  bool Type(const std::string& keys) const;
   // Waits for the end of the child, at most `limit`, and reads what it wrote.
   ProgramRun Wait(std::chrono::milliseconds limit = std::chrono::minutes(2));
 
@@ -60,6 +66,9 @@ class RunningProgram {
   fixtures::TempDir io_;
   pid_t pid_ = -1;
   std::optional<int> ended_;  // the wait status of a child that ended during Stop
+  int terminal_ = -1;         // the pseudo-terminal's master side
+  std::string shown_;         // what the child wrote to the terminal so far
+  void ReadTerminal();
 };
 
 // Runs the program to its end and gives what it did.
