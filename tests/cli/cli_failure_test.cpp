@@ -281,6 +281,18 @@ TEST(CliFailures, EachTellsWhatFailedWhereAndLeavesNothingBehind) {
        ".",
        Strings{"a.mp3", "a2.mp3"},
        {"a.mp3", "a2.mp3"}},
+      {"a size piece that is a link to the source",
+       [](Scene& s) {
+         fs::create_directory(s.File("out"));
+         return fs::create_symlink("../a.mp3", s.File("out/a_1.mp3")), std::string();
+       },
+       {"a.mp3", "--size", "200K", "-o", "out"},
+       1,
+       "tandrel: a.mp3 and out/a_1.mp3 are the same file\n",
+       {},
+       "out",
+       Strings{"a_1.mp3"},
+       {"a.mp3", "out"}},
       {"a piece that is a hard link to the source",
        [](Scene& s) {
          fs::create_directory(s.File("out"));
