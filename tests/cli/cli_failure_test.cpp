@@ -63,10 +63,12 @@ struct Scene {
   std::string File(const std::string& name) const { return dir + "/" + name; }
 };
 
+using Preparation = std::function<std::string(Scene&)>;
+
 struct FailureCase {
   const char* what;
-  // Prepares the scene; the reason to skip the case when it cannot be prepared here.
-  std::function<std::string(Scene&)> prepare;
+  // Prepares the scene; the reason when it cannot be prepared.
+  Preparation prepare;
   Strings args;  // after "cut"
   int status;
   std::string err;  // the whole of stderr
@@ -80,6 +82,28 @@ struct FailureCase {
 
 std::string Nothing(Scene&) {
   return {};
+}
+
+// Each makes `name` in the scene, its folder with it.
+Preparation MakeFolder(std::string name) {
+  return [name](Scene& s) { return fs::create_directories(s.File(name)), std::string(); };
+}
+Preparation MakeFile(std::string name) {
+  return [name](Scene& s) { return fixtures::WriteFile(s.File(name), {}), std::string(); };
+}
+Preparation MakeFifo(std::string name) {
+  return [name](Scene& s) {
+    return ::mkfifo(s.File(name).c_str(), 0644) == 0 ? std::string() : std::strerror(errno);
+  };
+}
+// A symbolic link to `target` (as written in the link), or a hard link to the scene's `target`.
+Preparation MakeLink(std::string target, std::string name, bool hard = false) {
+  return [=](Scene& s) {
+    fs::create_directories(fs::path(s.File(name)).parent_path());
+    hard ? fs::create_hard_link(s.File(target), s.File(name))
+         : fs::create_symlink(target, s.File(name));
+    return std::string();
+  };
 }
 
 // A read-only folder stops anyone but root; root is made to run the program as nobody.
@@ -199,7 +223,7 @@ TEST(CliFailures, EachTellsWhatFailedWhereAndLeavesNothingBehind) {
        std::nullopt,
        {"a.mp3"}},
       {"a folder as the source, by the name of an MP3",
-       [](Scene& s) { return fs::create_directory(s.File("dir.mp3")), std::string(); },
+       MakeFolder("dir.mp3"),
        {"dir.mp3", "--every", "1", "-o", "out"},
        1,
        "tandrel: dir.mp3: Is a directory\n",
@@ -208,7 +232,7 @@ TEST(CliFailures, EachTellsWhatFailedWhereAndLeavesNothingBehind) {
        std::nullopt,
        {"a.mp3", "dir.mp3"}},
       {"a folder as the source, by a name of no audio kind",
-       [](Scene& s) { return fs::create_directory(s.File("dir")), std::string(); },
+       MakeFolder("dir"),
        {"dir", "--every", "1", "-o", "out"},
        5,
        "tandrel: dir: Error file not supported\n",
@@ -218,7 +242,7 @@ TEST(CliFailures, EachTellsWhatFailedWhereAndLeavesNothingBehind) {
        {"a.mp3", "dir"}},
       // Opened as the engine opens it, a FIFO does not wait for a writer that never comes.
       {"a FIFO as the source",
-       [](Scene& s) { return ::mkfifo(s.File("pipe.mp3").c_str(), 0644), std::string(); },
+       MakeFifo("pipe.mp3"),
        {"pipe.mp3", "--every", "1", "-o", "out"},
        1,
        "tandrel: pipe.mp3: not a regular file\n",
@@ -236,7 +260,7 @@ TEST(CliFailures, EachTellsWhatFailedWhereAndLeavesNothingBehind) {
        Strings{"a_001.mp3", "a_002.mp3"},
        {"a.mp3", "nowhere"}},
       {"an output folder under a file",
-       [](Scene& s) { return fixtures::WriteFile(s.File("notes.txt"), {}), std::string(); },
+       MakeFile("notes.txt"),
        {"a.mp3", "--parts", "2", "-o", "notes.txt/out"},
        1,
        "tandrel: cannot create notes.txt/out: Not a directory\n",
@@ -263,7 +287,7 @@ TEST(CliFailures, EachTellsWhatFailedWhereAndLeavesNothingBehind) {
        Strings{"a.mp3"},
        {"a.mp3"}},
       {"a piece named as the source through a link to its folder",
-       [](Scene& s) { return fs::create_directory_symlink(".", s.File("here")), std::string(); },
+       MakeLink(".", "here"),
        {"a.mp3", "--section", "0-", "--name", "{base}.{ext}", "-o", "here"},
        1,
        "tandrel: a.mp3 and here/a.mp3 are the same file\n",
@@ -273,7 +297,7 @@ TEST(CliFailures, EachTellsWhatFailedWhereAndLeavesNothingBehind) {
        {"a.mp3", "here"}},
       // Every piece is checked before the first one is written.
       {"a later piece that is a link to the source",
-       [](Scene& s) { return fs::create_symlink("a.mp3", s.File("a2.mp3")), std::string(); },
+       MakeLink("a.mp3", "a2.mp3"),
        {"a.mp3", "--at", "10", "--name", "{base}{n}.{ext}"},
        1,
        "tandrel: a.mp3 and a2.mp3 are the same file\n",
@@ -282,10 +306,7 @@ TEST(CliFailures, EachTellsWhatFailedWhereAndLeavesNothingBehind) {
        Strings{"a.mp3", "a2.mp3"},
        {"a.mp3", "a2.mp3"}},
       {"a size piece that is a link to the source",
-       [](Scene& s) {
-         fs::create_directory(s.File("out"));
-         return fs::create_symlink("../a.mp3", s.File("out/a_1.mp3")), std::string();
-       },
+       MakeLink("../a.mp3", "out/a_1.mp3"),
        {"a.mp3", "--size", "200K", "-o", "out"},
        1,
        "tandrel: a.mp3 and out/a_1.mp3 are the same file\n",
@@ -294,10 +315,7 @@ TEST(CliFailures, EachTellsWhatFailedWhereAndLeavesNothingBehind) {
        Strings{"a_1.mp3"},
        {"a.mp3", "out"}},
       {"a piece that is a hard link to the source",
-       [](Scene& s) {
-         fs::create_directory(s.File("out"));
-         return fs::create_hard_link(s.File("a.mp3"), s.File("out/a_001.mp3")), std::string();
-       },
+       MakeLink("a.mp3", "out/a_001.mp3", true),
        {"a.mp3", "--section", "0-", "-o", "out"},
        1,
        "tandrel: a.mp3 and out/a_001.mp3 are the same file\n",
