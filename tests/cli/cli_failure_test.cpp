@@ -139,6 +139,13 @@ std::string FullFileSystemAndWave(Scene& s) {
   return FullFileSystem(s);
 }
 
+// The source on the file system that fills up, so that the kernel copies between the two.
+std::string SharedFileSystem(Scene& s) {
+  if (auto why = s.mount.Tmpfs(s.File("shared"), "size=900k"); !why.empty()) return why;
+  fs::copy_file(s.File("a.mp3"), s.File("shared/a.mp3"));
+  return {};
+}
+
 std::string ReadOnlyFileSystem(Scene& s) {
   return s.mount.Tmpfs(s.File("rofs"), "ro,size=256k");
 }
@@ -183,6 +190,9 @@ void RunCases(std::span<const FailureCase> cases) {
     }
     EXPECT_EQ(fixtures::ListFolder(scene.dir), c.scene);
     EXPECT_TRUE(fixtures::SameBytes(fixtures::ReadFile(scene.File("a.mp3")), source));
+    if (fs::exists(scene.File("shared/a.mp3"))) {
+      EXPECT_TRUE(fixtures::SameBytes(fixtures::ReadFile(scene.File("shared/a.mp3")), source));
+    }
     if (fs::exists(scene.File("b.wav"))) {
       EXPECT_TRUE(fixtures::SameBytes(fixtures::ReadFile(scene.File("b.wav")), WaveSource()));
     }
@@ -364,6 +374,15 @@ TEST(CliFailures, FileSystemsThatRefuseOrFillUp) {
        "full",
        Strings{},
        {"a.mp3", "full"}},
+      {"a file system shared with the source that fills up",
+       SharedFileSystem,
+       {"shared/a.mp3", "--parts", "3", "-o", "shared/out"},
+       1,
+       "tandrel: cannot write shared/out/a_002.mp3: No space left on device\n",
+       {"shared/out/a_001.mp3"},
+       "shared/out",
+       Strings{"a_001.mp3"},
+       {"a.mp3", "shared"}},
       {"a size cut that fills the file system",
        FullFileSystem,
        {"a.mp3", "--size", "200K", "-o", "full"},
