@@ -189,25 +189,25 @@ void RunCases(std::span<const FailureCase> cases) {
       EXPECT_FALSE(fs::exists(folder));
     }
     EXPECT_EQ(fixtures::ListFolder(scene.dir), c.scene);
-    EXPECT_TRUE(fixtures::SameBytes(fixtures::ReadFile(scene.File("a.mp3")), source));
+    EXPECT_TRUE(Same(ReadBytes(scene.File("a.mp3")), source));
     if (fs::exists(scene.File("shared/a.mp3"))) {
-      EXPECT_TRUE(fixtures::SameBytes(fixtures::ReadFile(scene.File("shared/a.mp3")), source));
+      EXPECT_TRUE(Same(ReadBytes(scene.File("shared/a.mp3")), source));
     }
     if (fs::exists(scene.File("b.wav"))) {
-      EXPECT_TRUE(fixtures::SameBytes(fixtures::ReadFile(scene.File("b.wav")), WaveSource()));
+      EXPECT_TRUE(Same(ReadBytes(scene.File("b.wav")), WaveSource()));
     }
     // The pieces written are whole: runs of the source's frames or sample blocks, one after the
     // other, a WAVE piece behind a header of its own.
     std::size_t next = 0, nextByte = 44;
     for (const auto& line : c.out) {
-      const auto piece = fixtures::ReadFile(scene.File(line));
+      const auto piece = ReadBytes(scene.File(line));
       if (line.ends_with(".wav")) {
         const auto data = piece.size() - 44;
         EXPECT_EQ(data % 4, 0u) << line;
         auto expected = fixtures::MakeCanonicalWaveHeader({}, static_cast<std::uint32_t>(data));
         expected.insert(expected.end(), WaveSource().begin() + std::ptrdiff_t(nextByte),
                         WaveSource().begin() + std::ptrdiff_t(nextByte + data));
-        EXPECT_TRUE(fixtures::SameBytes(piece, expected)) << line;
+        EXPECT_TRUE(Same(piece, expected)) << line;
         nextByte += data;
         continue;
       }

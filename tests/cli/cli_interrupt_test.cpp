@@ -140,7 +140,7 @@ class CliInterrupt : public ::testing::Test {
   }
   static std::string Whole(std::size_t k) { return "whole-" + std::to_string(k); }
   static std::vector<std::uint8_t> Bytes(const std::string& name) {
-    return fixtures::ReadFile(dir_->File(name));
+    return ReadBytes(dir_->File(name));
   }
 
   static fixtures::TempDir* dir_;
@@ -177,12 +177,11 @@ TEST_F(CliInterrupt, UninterruptedCutsTileTheirSources) {
         ASSERT_GT(piece.size(), kWaveHeader) << name;
         const auto data = piece.size() - kWaveHeader;
         EXPECT_EQ(data % 4, 0u) << name;
-        EXPECT_TRUE(fixtures::SameBytes(
-            std::span(piece).first(kWaveHeader),
-            fixtures::MakeCanonicalWaveHeader({}, static_cast<std::uint32_t>(data))))
+        EXPECT_TRUE(Same(std::span(piece).first(kWaveHeader),
+                         fixtures::MakeCanonicalWaveHeader({}, static_cast<std::uint32_t>(data))))
             << name;
-        EXPECT_TRUE(fixtures::SameBytes(std::span(piece).subspan(kWaveHeader),
-                                        std::span(*wave_).subspan(kWaveHeader + next, data)))
+        EXPECT_TRUE(Same(std::span(piece).subspan(kWaveHeader),
+                         std::span(*wave_).subspan(kWaveHeader + next, data)))
             << name;
         next += data;
       }
@@ -250,7 +249,7 @@ TEST_F(CliInterrupt, ASignalStopsTheCutAndKeepsOnlyTheFinishedPieces) {
         const auto piece = fs::path(whole[i]).filename().string();
         expected.push_back(piece);
         printed.push_back(name + "/" + piece);
-        EXPECT_TRUE(fixtures::SameBytes(Bytes(name + "/" + piece), Bytes(whole[i]))) << piece;
+        EXPECT_TRUE(Same(Bytes(name + "/" + piece), Bytes(whole[i]))) << piece;
       }
       std::sort(expected.begin(), expected.end());
       EXPECT_EQ(left, expected);
@@ -277,8 +276,8 @@ TEST_F(CliInterrupt, ASignalStopsTheCutAndKeepsOnlyTheFinishedPieces) {
     EXPECT_TRUE(interrupted) << "each of 5 cuts ended before it could be stopped";
   }
   RecordProperty("caughtInAPiece", caughtInAPiece);
-  EXPECT_TRUE(fixtures::SameBytes(Bytes("long.mp3"), mp3_->Bytes()));
-  EXPECT_TRUE(fixtures::SameBytes(Bytes("long.wav"), *wave_));
+  EXPECT_TRUE(Same(Bytes("long.mp3"), mp3_->Bytes()));
+  EXPECT_TRUE(Same(Bytes("long.wav"), *wave_));
 }
 
 }  // namespace

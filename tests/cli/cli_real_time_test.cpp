@@ -17,6 +17,7 @@
 #include "fixtures/mp3_decoder.h"
 #include "fixtures/temp_dir.h"
 #include "mp3_frame_list.h"
+#include "piece_check.h"
 #include "program_run.h"
 
 namespace tandrel::cli {
@@ -126,8 +127,8 @@ TEST(CliRealTime, CutsOfLameEncodesStartAtTheFrameThatHoldsEachTime) {
         EXPECT_EQ(list.error, "");
         ASSERT_EQ(static_cast<std::int64_t>(list.frames.size()), to - from);
         for (std::size_t i = 0; i < list.frames.size(); ++i) {
-          ASSERT_TRUE(fixtures::SameBytes(list.frames[i].bytes,
-                                          source.frames[static_cast<std::size_t>(from) + i].bytes))
+          ASSERT_TRUE(
+              Same(list.frames[i].bytes, source.frames[static_cast<std::size_t>(from) + i].bytes))
               << "frame " << i << " of the piece, " << from + std::int64_t(i) << " of the source";
         }
         const auto decoded = fixtures::DecodeMp3(pieces[k]);
