@@ -5,6 +5,7 @@
 // written: the way of cutting, the names, the play times, and that no two pieces share a file.
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -266,11 +267,16 @@ std::string MakeFolders(const SourcePlan& plan) {
   return {};
 }
 
-// Why a source that cannot be read cannot be read, as the system says it.
+// Why a source that cannot be read cannot be read, as the system says it. Opened as the engine
+// opens it, without blocking: a FIFO would otherwise wait here for a writer.
 std::string OpenFailure(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY);
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK);
   if (fd < 0) return std::strerror(errno);
+  struct stat st {};
+  const bool known = ::fstat(fd, &st) == 0;
   ::close(fd);
+  if (known && S_ISDIR(st.st_mode)) return std::strerror(EISDIR);
+  if (known && !S_ISREG(st.st_mode)) return "not a regular file";
   return "cannot be read";
 }
 

@@ -1,12 +1,14 @@
 #pragma once
 
-// Runs the built program as a shell runs it, and keeps what it printed and its exit status.
+// The built program run as a child process, without a shell: its standard output and error
+// captured, optionally as another user, and, for tests of interruptions, left running so that
+// the test can stop it and send it signals.
 
-#include <sys/wait.h>
+#include <sys/types.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
+#include <chrono>
+#include <csignal>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,35 +16,65 @@
 
 namespace tandrel::cli {
 
-using Strings = std::vector<std::string>;
-
-struct Run {
-  int status;
+struct ProgramRun {
+  // The exit status; 128 + N when signal N ended the child (as a shell says); -1 when the
+  // child could not be started or did not end in time.
+  int status = -1;
+  int killedBy = 0;  // the signal that ended the child, 0 when it exited
   std::string out, err;
 };
 
-inline std::string Quote(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
+struct RunOptions {
+  std::string cwd = ".";
+  std::optional<uid_t> user;  // run as this user (and its group of the same number)
+  std::chrono::milliseconds limit = std::chrono::minutes(2);  // RunTandrel: the longest wait
+  // Standard error goes to a pseudo-terminal that is the child's controlling terminal, as in a
+  // shell: the program draws its progress there, and Type() reaches it as a keyboard does.
+  bool terminal = false;
+};
+
+// Options that only name the folder to run in.
+inline RunOptions RunIn(const std::string& cwd) {
+  RunOptions options;
+  options.cwd = cwd;
+  return options;
 }
 
-// Runs argv through the shell in folder `cwd`, standard input empty, each output stream to a file.
-inline Run Command(const Strings& argv, const std::string& cwd = ".") {
-  fixtures::TempDir io;
-  std::string line = "cd " + Quote(cwd) + " &&";
-  for (const auto& arg : argv) line += " " + Quote(arg);
-  line += " </dev/null >" + io.File("out") + " 2>" + io.File("err");
-  const int status = std::system(line.c_str());
-  const auto text = [&io](const char* name) {
-    return (std::ostringstream() << std::ifstream(io.File(name)).rdbuf()).str();
-  };
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, text("out"), text("err")};
-}
+// A child running the program with `args`; standard input is /dev/null. A child still running
+// when the object goes is killed.
+class RunningProgram {
+ public:
+  RunningProgram(const std::vector<std::string>& args, const RunOptions& options = {});
+  ~RunningProgram();
+  RunningProgram(const RunningProgram&) = delete;
+  RunningProgram& operator=(const RunningProgram&) = delete;
 
-inline Run Tandrel(Strings args, const std::string& cwd = ".") {
-  args.insert(args.begin(), TANDREL_CLI_PROGRAM);
-  return Command(args, cwd);
-}
+  pid_t Pid() const { return pid_; }
+  // Sends `signal`; false when the child is gone.
+  bool Signal(int signal) const;
+  // Stops the child (SIGSTOP) and waits until it is stopped: true then, false when it ended
+  // first. Continue() lets a stopped child go on.
+  bool Stop();
+  bool Continue() const { return Signal(SIGCONT); }
+  // With a terminal: keys as typed on it ("\x03" is Ctrl-C, which the terminal turns into
+  // SIGINT for the program).
+  bool Type(const std::string& keys) const;
+  // Waits for the end of the child, at most `limit`, and reads what it wrote.
+  ProgramRun Wait(std::chrono::milliseconds limit = std::chrono::minutes(2));
+
+ private:
+  fixtures::TempDir io_;
+  pid_t pid_ = -1;
+  std::optional<int> ended_;  // the wait status of a child that ended during Stop
+  int terminal_ = -1;         // the pseudo-terminal's master side
+  std::string shown_;         // what the child wrote to the terminal so far
+  void ReadTerminal();
+};
+
+// Runs the program to its end and gives what it did.
+ProgramRun RunTandrel(const std::vector<std::string>& args, const RunOptions& options = {});
+
+// Whether `program` is found on PATH.
+bool HasProgram(const std::string& program);
 
 }  // namespace tandrel::cli
