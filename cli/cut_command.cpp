@@ -267,19 +267,6 @@ std::string MakeFolders(const SourcePlan& plan) {
   return {};
 }
 
-// Why a source that cannot be read cannot be read, as the system says it. Opened as the engine
-// opens it, without blocking: a FIFO would otherwise wait here for a writer.
-std::string OpenFailure(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK);
-  if (fd < 0) return std::strerror(errno);
-  struct stat st {};
-  const bool known = ::fstat(fd, &st) == 0;
-  ::close(fd);
-  if (known && S_ISDIR(st.st_mode)) return std::strerror(EISDIR);
-  if (known && !S_ISREG(st.st_mode)) return "not a regular file";
-  return "cannot be read";
-}
-
 // Moves the bar as the engine reports each piece.
 class PieceProgress final : public ProgressSink {
  public:
@@ -462,7 +449,7 @@ int RunCut(const CutOptions& o) {
       failure = MakeFolders(plan);
       if (!failure.empty()) outcome.code = kOpenFailed;
     } else if (outcome.code == kOpenFailed) {
-      failure = plan.source + ": " + OpenFailure(plan.source);
+      failure = plan.source + ": " + OpenFailureReason(plan.source);
     }
     if (outcome.code == 0) {
       outcome = w.way == Way::Size ? CutBySize(w, plan, bar, options, !o.noTags)

@@ -21,8 +21,12 @@ int RunInfo(const InfoOptions& options) {
     report.path = path;
     report.code = Tandrel_ReadMediaInfo(path.c_str(), &report.media);
     if (report.code == 0) report.componentPlayTime = control.GetPlayTime(path);
-    if (report.code != 0) {
+    if (report.code == 1) {
+      ReportError(path, OpenFailureReason(path));
+    } else if (report.code != 0) {
       ReportOutcome(path, report.code, SplitResultMessage(report.code), false);
+    }
+    if (report.code != 0) {
       if (status == 0) status = report.code;
     }
     if (!options.json) {

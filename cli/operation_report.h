@@ -22,6 +22,10 @@ void ReportError(std::string_view subject, std::string_view reason);
 // Empty when the failure names no file.
 std::string FailureText(const OperationFailure& failure);
 
+// Why a file that could not be opened as audio cannot be, as the system says it: "No such file
+// or directory", "Is a directory", "not a regular file" (a FIFO, a device).
+std::string OpenFailureReason(const std::string& path);
+
 // Keeps a sink connected to the control's events for the life of the object.
 class EventLink {
  public:

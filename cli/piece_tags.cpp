@@ -10,6 +10,7 @@
 #include <taglib/tfile.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string_view>
@@ -25,7 +26,11 @@ using Bytes = std::vector<std::uint8_t>;
 // A source file opened for reading only; every read stays inside the file.
 class SourceFile {
  public:
-  explicit SourceFile(const std::string& path) : in_(path, std::ios::binary) {
+  // Only a regular file is opened: a FIFO would block the open until a writer came.
+  explicit SourceFile(const std::string& path) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) return;
+    in_.open(path, std::ios::binary);
     if (in_ && in_.seekg(0, std::ios::end)) {
       const auto end = in_.tellg();
       if (end > 0) size_ = static_cast<std::uint64_t>(end);

@@ -1,6 +1,7 @@
 // The built program, run as a user or a script runs it, on small real files made by lame and sox.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -258,12 +259,14 @@ TEST_F(CliProgram, EachResultCodeGivesItsMessageAndExitStatus) {
   }
 }
 
-// A join that cannot be written says which file and why, and leaves every file as it was.
+// A join that cannot be written, or a file that info cannot read, says which file and why, and
+// leaves every file as it was.
 TEST_F(CliProgram, JoinFailuresNameTheFileAndTheReason) {
   const auto a = Copy("lame_cbr_info_tag.mp3", "a.mp3");
   const auto b = Copy("lame_vbr_xing.mp3", "b.mp3");
   fs::create_symlink(a, dir_.File("link.mp3"));
   fs::create_directory(dir_.File("dir.mp3"));
+  ASSERT_EQ(::mkfifo(dir_.File("pipe.mp3").c_str(), 0600), 0);
   const auto gone = dir_.File("gone.mp3");
   const auto nowhere = dir_.File("nowhere/o.mp3");
   const std::tuple<Strings, std::string> cases[] = {
@@ -272,15 +275,21 @@ TEST_F(CliProgram, JoinFailuresNameTheFileAndTheReason) {
       {{"join", "-o", dir_.File("link.mp3"), b, a},
        a + " and " + dir_.File("link.mp3") + " are the same file"},
       {{"join", "-o", dir_.File("dir.mp3"), a, b},
-       "cannot create " + dir_.File("dir.mp3") + ": Is a directory"}};
+       "cannot create " + dir_.File("dir.mp3") + ": Is a directory"},
+      {{"join", "-o", dir_.File("o.mp3"), a, dir_.File("pipe.mp3")},
+       dir_.File("pipe.mp3") + ": not a regular file"},
+      {{"join", "-o", dir_.File("o.mp3"), dir_.File("dir.mp3"), a},
+       dir_.File("dir.mp3") + ": Is a directory"},
+      {{"info", dir_.File("pipe.mp3")}, dir_.File("pipe.mp3") + ": not a regular file"},
+      {{"info", gone}, gone + ": No such file or directory"}};
   const auto before = fixtures::ReadFile(a);
   for (const auto& [args, message] : cases) {
     const auto run = Tandrel(args);
     EXPECT_EQ(run.status, 1) << message;
     EXPECT_EQ(run.err, "tandrel: " + message + "\n");
-    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.out.empty(), args[0] == "join") << run.out;
     EXPECT_EQ(fixtures::ListFolder(dir_.Path()),
-              (Strings{"a.mp3", "b.mp3", "dir.mp3", "link.mp3"}));
+              (Strings{"a.mp3", "b.mp3", "dir.mp3", "link.mp3", "pipe.mp3"}));
     EXPECT_EQ(fixtures::ReadFile(a), before);
   }
 }
