@@ -295,7 +295,8 @@ struct Outcome {
 };
 
 // The tags of the pieces of a time cut: the number of each in the plan (of a CUE track, its place
-// in the sheet) and, from a CUE sheet, the track's title and performer and the disc's title.
+// in the sheet), its length from the frames the plan gives it, and, from a CUE sheet, the track's
+// title and performer and the disc's title.
 std::unique_ptr<TagWrap> TimeCutTags(const CutWay& w, const SourcePlan& plan,
                                      const std::size_t& from) {
   const bool cue = w.way == Way::Cue;
@@ -307,6 +308,11 @@ std::unique_ptr<TagWrap> TimeCutTags(const CutWay& w, const SourcePlan& plan,
         PieceFacts facts;
         facts.track = section.number;
         facts.trackCount = count;
+        const auto& timeline = *plan.timeline;
+        const auto first = timeline.UnitAt(section.from);
+        const auto end = section.to == kToEnd ? timeline.Units() : timeline.UnitAt(section.to);
+        facts.lengthMs =
+            PlayTimeMs((end - first) * timeline.SamplesPerFrame(), timeline.SampleRate());
         if (cue) {
           facts.title = section.title;
           facts.performer = section.performer;
@@ -314,7 +320,7 @@ std::unique_ptr<TagWrap> TimeCutTags(const CutWay& w, const SourcePlan& plan,
         }
         return facts;
       },
-      cue);
+      cue, plan.timeline->IsMp3());
 }
 
 Outcome CutByTime(const CutWay& w, const SourcePlan& plan, ProgressBar& bar,

@@ -84,6 +84,7 @@ int RunJoin(const JoinOptions& options) {
   auto tags = options.noTags ? SourceTags{} : SourceTags::Read(options.inputs.front());
   const auto facts = options.noTags ? PieceFacts{} : JoinFacts(tags, options.inputs);
   TagWrap wrap(std::move(tags), [&facts](const OutputPiece&) { return facts; });
+  wrap.FillInLengthLater();
 
   ProgressBar bar(options.quiet);
   JoinProgress progress(bar, std::filesystem::path(options.output).filename().string());

@@ -189,7 +189,7 @@ SourceTags SourceTags::Read(const std::string& path) {
   return tags;
 }
 
-std::vector<std::uint8_t> SourceTags::Id3v2For(const PieceFacts& facts) const {
+std::vector<std::uint8_t> SourceTags::Id3v2For(const PieceFacts& facts, std::size_t size) const {
   // With no source tag, an empty tag read from no bytes at all: 2.4 as TagLib makes it, written
   // as 2.3, which every player reads.
   TagBytes file(id3v2_);
@@ -214,8 +214,13 @@ std::vector<std::uint8_t> SourceTags::Id3v2For(const PieceFacts& facts) const {
   header[5] = 0;
   std::fill(header.begin() + 6, header.end(), 0);
   tag.header()->setData(header);
-  tag.header()->setTagSize(0);
-  return ToBytes(tag.render(v4 ? TagLib::ID3v2::v4 : TagLib::ID3v2::v3));
+  // With a size to fill, the padding makes up the difference (TagLib pads to the size the header
+  // states when the frames leave room for at most 1 KiB).
+  const auto header10 = TagLib::ID3v2::Header::size();
+  tag.header()->setTagSize(size > header10 ? static_cast<unsigned>(size - header10) : 0);
+  auto bytes = ToBytes(tag.render(v4 ? TagLib::ID3v2::v4 : TagLib::ID3v2::v3));
+  if (size != 0 && bytes.size() != size) bytes.clear();
+  return bytes;
 }
 
 std::vector<std::uint8_t> SourceTags::Id3v1For(const PieceFacts& facts) const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -43,7 +44,9 @@ class SourceTags {
   // otherwise, with no footer, no extended header and 1 KiB of padding. TRCK, TLEN, TIT2, TPE1
   // and TALB follow `facts`; every other frame (pictures, comments ...) is the source's. For a
   // source without an ID3v2 tag, a 2.3 tag of the facts alone.
-  std::vector<std::uint8_t> Id3v2For(const PieceFacts& facts) const;
+  // With `size` not 0: exactly that many bytes, the padding made to fit (to fill in a tag written
+  // before, when its frames grew by less than its 1 KiB of padding), else nothing.
+  std::vector<std::uint8_t> Id3v2For(const PieceFacts& facts, std::size_t size = 0) const;
 
   // The track as the source's tags give it ("3/10", "3"), the ID3v2 tag's before the ID3v1
   // tag's; empty when neither gives one.

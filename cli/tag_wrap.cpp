@@ -9,14 +9,23 @@ std::uint64_t PlayTimeMs(std::uint64_t samples, std::uint32_t sampleRate) {
 
 PieceFacts TagWrap::Facts(const OutputPiece& piece) const {
   auto facts = facts_ ? facts_(piece) : PieceFacts{};
-  facts.lengthMs = PlayTimeMs(piece.samples, piece.sampleRate);
+  if (!lengthsKnown_) facts.lengthMs = PlayTimeMs(piece.samples, piece.sampleRate);
   return facts;
 }
 
 std::vector<std::uint8_t> TagWrap::Before(const OutputPiece& piece) {
   if (piece.kind == AudioKind::Wave) return tags_.WaveInfoChunk();
   if (!tags_.HasId3v2() && !newTags_) return {};
-  return tags_.Id3v2For(Facts(piece));
+  auto tag = tags_.Id3v2For(Facts(piece));
+  beforeSize_ = tag.size();
+  return tag;
+}
+
+std::vector<std::uint8_t> TagWrap::Completed(const OutputPiece& piece) {
+  if (!lengthLater_ || beforeSize_ == 0 || piece.kind != AudioKind::Mp3) return {};
+  auto facts = Facts(piece);
+  facts.lengthMs = PlayTimeMs(piece.samples, piece.sampleRate);
+  return tags_.Id3v2For(facts, beforeSize_);
 }
 
 std::vector<std::uint8_t> TagWrap::After(const OutputPiece& piece) {

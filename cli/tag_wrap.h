@@ -17,11 +17,21 @@ class TagWrap final : public OutputWrap {
   using FactsOf = std::function<PieceFacts(const OutputPiece&)>;
   // `newTags`: an MP3 piece of a source without an ID3v2 tag gets one of its facts alone (the
   // titles of a CUE sheet are worth a tag); otherwise such a piece gets none.
-  TagWrap(SourceTags tags, FactsOf facts, bool newTags = false)
-      : tags_(std::move(tags)), facts_(std::move(facts)), newTags_(newTags) {}
+  // `lengthsKnown`: `facts` gives each piece's length itself, so the engine need not read the
+  // frames ahead to count them.
+  TagWrap(SourceTags tags, FactsOf facts, bool newTags = false, bool lengthsKnown = false)
+      : tags_(std::move(tags)),
+        facts_(std::move(facts)),
+        newTags_(newTags),
+        lengthsKnown_(lengthsKnown) {}
 
   std::vector<std::uint8_t> Before(const OutputPiece& piece) override;
   std::vector<std::uint8_t> After(const OutputPiece& piece) override;
+  bool CountsFrames() const override { return !lengthsKnown_ && !lengthLater_; }
+  // A join's length is put into its tag once the join has counted the frames, instead of the
+  // engine reading every input ahead to count them.
+  void FillInLengthLater() { lengthLater_ = true; }
+  std::vector<std::uint8_t> Completed(const OutputPiece& piece) override;
 
  private:
   PieceFacts Facts(const OutputPiece& piece) const;
@@ -29,6 +39,9 @@ class TagWrap final : public OutputWrap {
   SourceTags tags_;
   FactsOf facts_;
   bool newTags_;
+  bool lengthsKnown_;
+  bool lengthLater_ = false;
+  std::size_t beforeSize_ = 0;  // the ID3v2 tag Before gave
 };
 
 // A play time in whole milliseconds, rounded to the nearest.

@@ -89,7 +89,7 @@ ResultCode JoinMp3(const std::string& saveFileName, const std::vector<std::strin
     if (!mp3.layout.hasAudio) return ResultCode::NotSupported;
     if (!shape) shape = mp3.layout.reference;
     if (!shape->SameStream(mp3.layout.reference)) return ResultCode::KindsDiffer;
-    if (run.Wraps()) {
+    if (run.WrapCountsFrames()) {
       // The wrap is told the frames of the whole stream, so they are counted first.
       FrameCursor cursor(mp3.reader, mp3.layout.audioFrames);
       while (cursor.Next() && !run.Cancelled()) ++piece.frames;
@@ -148,6 +148,13 @@ ResultCode JoinMp3(const std::string& saveFileName, const std::vector<std::strin
   }
   if (!out->WriteAt(infoAt, BuildInfoFrame(infoBase, joinInfo, ClampTo32(frames), bytes)))
     return run.WriteFailed(*out, saveFileName);
+  if (run.Wraps() && !run.WrapCountsFrames()) {
+    piece.frames = frames;
+    piece.samples = frames * shape->SamplesPerFrame();
+    const auto completed = run.Completed(piece, before.size());
+    if (!completed.empty() && !out->WriteAt(0, completed))
+      return run.WriteFailed(*out, saveFileName);
+  }
   if (!after.empty() && !out->Write(after)) return run.WriteFailed(*out, saveFileName);
   if (!out->Finish()) return run.FinishFailed(*out, saveFileName);
   run.Written(saveFileName);

@@ -119,7 +119,7 @@ ResultCode WriteMp3Piece(FileSystem& files, OperationRun& run, OutputPiece piece
   std::vector<std::uint8_t> after;
   if (run.Wraps()) {
     piece.kind = AudioKind::Mp3;
-    piece.frames = CountPieceFrames(run, cursor, endIndex, byteLimit);
+    if (run.WrapCountsFrames()) piece.frames = CountPieceFrames(run, cursor, endIndex, byteLimit);
     piece.samples = piece.frames * layout.reference.SamplesPerFrame();
     piece.sampleRate = layout.reference.SampleRate();
     before = run.Before(piece);

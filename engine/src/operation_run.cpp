@@ -18,6 +18,14 @@ std::vector<std::uint8_t> OperationRun::After(const OutputPiece& piece) const {
   return options_.wrap ? options_.wrap->After(piece) : std::vector<std::uint8_t>{};
 }
 
+std::vector<std::uint8_t> OperationRun::Completed(const OutputPiece& piece,
+                                                  std::size_t beforeSize) const {
+  if (!options_.wrap || beforeSize == 0) return {};
+  auto bytes = options_.wrap->Completed(piece);
+  if (bytes.size() != beforeSize) bytes.clear();
+  return bytes;
+}
+
 bool OperationRun::Copy(ByteSource& source, ByteSink& out, std::uint64_t from,
                         std::uint64_t to) const {
   while (from < to) {

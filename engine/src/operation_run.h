@@ -21,9 +21,14 @@ class OperationRun {
     return options_.cancel && options_.cancel->load(std::memory_order_relaxed);
   }
   bool Wraps() const { return options_.wrap != nullptr; }
+  // Whether the wrap needs the frames of each MP3 output counted before it is written.
+  bool WrapCountsFrames() const { return Wraps() && options_.wrap->CountsFrames(); }
   // Empty without a wrap.
   std::vector<std::uint8_t> Before(const OutputPiece& piece) const;
   std::vector<std::uint8_t> After(const OutputPiece& piece) const;
+  // The wrap's bytes in place of Before's once the output's frames are known (see
+  // OutputWrap::Completed); empty when it has none of Before's length.
+  std::vector<std::uint8_t> Completed(const OutputPiece& piece, std::size_t beforeSize) const;
 
   // Copies source bytes [from, to) to the end of `out` in blocks of at most kCopyBlock, so that a
   // cancel is seen between them. True when every byte was copied and the run was not cancelled.

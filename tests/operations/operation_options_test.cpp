@@ -31,6 +31,8 @@ class RandomWrap final : public OutputWrap {
   std::vector<std::uint8_t> After(const OutputPiece& piece) override {
     return RandomBytes(afterSize, 200 + piece.index);
   }
+  bool CountsFrames() const override { return counts; }
+  bool counts = true;
   std::size_t beforeSize = 300, afterSize = 129;
   std::vector<OutputPiece> pieces;
   int cancelAt = 0;
@@ -45,16 +47,18 @@ Bytes Join3(const Bytes& a, const Bytes& b, const Bytes& c) {
 }
 
 // MP3 cuts: the wrapped piece is Before, exactly the piece written without a wrap (info frame
-// and frames), then After; the wrap is told the frames the piece holds.
+// and frames), then After; the wrap is told the frames the piece holds, unless it knows them.
 TEST(OperationOptionsTest, Mp3PiecesAreBeforeThenThePlainPieceThenAfter) {
   struct Case {
     std::size_t tag;
     bool info;
+    bool counts = true;
   };
-  const Case cases[] = {{0, false}, {700, false}, {0, true}, {700, true}};
+  const Case cases[] = {{0, false}, {700, false}, {0, true}, {700, true}, {700, true, false}};
   const char* list = "1;500;/o/1.mp3|501;1000;/o/2.mp3|1001;-1;/o/3.mp3";
   for (const auto& c : cases) {
-    SCOPED_TRACE(::testing::Message() << "tag " << c.tag << " info " << c.info);
+    SCOPED_TRACE(::testing::Message()
+                 << "tag " << c.tag << " info " << c.info << " counts " << c.counts);
     Mp3Builder b;
     if (c.tag) b.Id3v2(c.tag);
     if (c.info) b.Xing(FrameSpec{}, XingFields{});
@@ -64,6 +68,7 @@ TEST(OperationOptionsTest, Mp3PiecesAreBeforeThenThePlainPieceThenAfter) {
     wrapped.Put("/s.mp3", b.Bytes());
     ASSERT_EQ(CutByTime("/s.mp3", list, 3, nullptr, plain), ResultCode::Success);
     RandomWrap wrap;
+    wrap.counts = c.counts;
     OperationReport report;
     ASSERT_EQ(CutByTime("/s.mp3", list, 3, nullptr, {nullptr, &wrap, &report}, wrapped),
               ResultCode::Success);
@@ -82,8 +87,8 @@ TEST(OperationOptionsTest, Mp3PiecesAreBeforeThenThePlainPieceThenAfter) {
       EXPECT_EQ(piece.count, 3);
       EXPECT_EQ(piece.path, path);
       EXPECT_EQ(piece.kind, AudioKind::Mp3);
-      EXPECT_EQ(piece.frames, inPiece) << path;
-      EXPECT_EQ(piece.samples, inPiece * 1152) << path;
+      EXPECT_EQ(piece.frames, c.counts ? inPiece : 0) << path;
+      EXPECT_EQ(piece.samples, c.counts ? inPiece * 1152 : 0) << path;
       EXPECT_EQ(piece.sampleRate, 44100u);
       frames += inPiece;
     }
@@ -115,6 +120,15 @@ TEST(OperationOptionsTest, CutBySizeCountsPiecesAndJoinBeforeReplacesTheTag) {
             ResultCode::Success);
   ASSERT_EQ(joinWrap.pieces.size(), 1u);
   EXPECT_EQ(joinWrap.pieces[0].frames, 37u);
+  RandomWrap knowing;  // the same bytes, told no frames
+  knowing.counts = false;
+  MemoryFileSystem told;
+  told.Put("/a.mp3", a.Bytes());
+  told.Put("/b.mp3", b.Bytes());
+  ASSERT_EQ(Join("/j.mp3", "/a.mp3|/b.mp3", 2, nullptr, {nullptr, &knowing, nullptr}, told),
+            ResultCode::Success);
+  EXPECT_EQ(knowing.pieces.at(0).frames, 0u);
+  EXPECT_TRUE(SameBytes(told.Get("/j.mp3"), wrapped.Get("/j.mp3")));
   EXPECT_EQ(joinWrap.pieces[0].index, 1);
   EXPECT_EQ(joinWrap.pieces[0].count, 1);
   const auto& expected = plain.Get("/j.mp3");

@@ -33,6 +33,14 @@ struct OutputPiece {
 class OutputWrap {
  public:
   virtual ~OutputWrap();
+  // False for a caller that knows the frames of each output already (from its own plan): the
+  // engine then reads nothing ahead, and an MP3 piece's frames and samples are given as 0. A cut
+  // by size counts its pieces all the same, since only it knows where they end.
+  virtual bool CountsFrames() const { return true; }
+  // When CountsFrames is false, a join calls this once its frames are written, with them counted
+  // in `piece`: bytes of exactly the length Before gave take the place of Before's (a tag whose
+  // length field can now be filled in); anything else leaves Before's bytes as they are.
+  virtual std::vector<std::uint8_t> Completed(const OutputPiece&) { return {}; }
   virtual std::vector<std::uint8_t> Before(const OutputPiece&) = 0;
   virtual std::vector<std::uint8_t> After(const OutputPiece&) = 0;
 };
