@@ -6,8 +6,6 @@
 
 namespace trevasso::logic {
 
-using namespace Qt::StringLiterals;
-
 namespace {
 
 double MillisecondsPer(SliderUnit unit) {
@@ -30,40 +28,40 @@ SliderRange UnitRange(SliderUnit unit, double playTime) {
   switch (unit) {
     case SliderUnit::MilliSeconds:
       range.minimum = 1;
-      range.lowerCaption = u"1 MS"_s;
-      range.upperCaption = FormatPlain(playTime) + u" MS"_s;
+      range.lowerCaption = "1 MS";
+      range.upperCaption = FormatPlain(playTime) + " MS";
       break;
     case SliderUnit::Seconds:
-      range.lowerCaption = u"0 S"_s;
-      range.upperCaption = QString::number(range.maximum) + u" S"_s;
+      range.lowerCaption = "0 S";
+      range.upperCaption = std::to_string(range.maximum) + " S";
       break;
     case SliderUnit::Minutes:
-      range.lowerCaption = u"0 M"_s;
-      range.upperCaption = QString::number(range.maximum) + u" M"_s;
+      range.lowerCaption = "0 M";
+      range.upperCaption = std::to_string(range.maximum) + " M";
       break;
   }
   return range;
 }
 
-QString RefusalMessage(AddRefusal refusal) {
+std::string RefusalMessage(AddRefusal refusal) {
   switch (refusal) {
     case AddRefusal::NotPositive:
-      return u"Please enter a plus integer value!"_s;
+      return "Please enter a plus integer value!";
     case AddRefusal::LongerThanFile:
-      return u"The time value could not be longer than the file's total time"_s;
+      return "The time value could not be longer than the file's total time";
     case AddRefusal::TooManyPieces:
-      return u"The time value is too short, if cut by the size,\r\n"
-             u" it will generate more than 1000 files, \r\n"
-             u"Please set a large value"_s;
+      return "The time value is too short, if cut by the size,\r\n"
+             " it will generate more than 1000 files, \r\n"
+             "Please set a large value";
     case AddRefusal::EndNotAfterStart:
-      return u"The end time value must be larger than the start time value!"_s;
+      return "The end time value must be larger than the start time value!";
     case AddRefusal::None:
       break;
   }
-  return QString();
+  return {};
 }
 
-AddResult FixedLengthSections(const QString& fixedText, double playTime) {
+AddResult FixedLengthSections(const std::string& fixedText, double playTime) {
   const std::optional<double> fixed = ParseTypedNumber(fixedText);
   if (!fixed || *fixed <= 0) return {AddRefusal::NotPositive, {}};
   const double length = *fixed;

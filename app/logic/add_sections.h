@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QString>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace trevasso::logic {
@@ -20,8 +20,8 @@ enum class SliderUnit { MilliSeconds = 0, Seconds = 1, Minutes = 2 };
 struct SliderRange {
   int maximum = 0;
   std::optional<int> minimum;  // only the millisecond unit moves the minimum (to 1)
-  QString lowerCaption;
-  QString upperCaption;
+  std::string lowerCaption;
+  std::string upperCaption;
 };
 
 // The slider settings of `unit` for a source of `playTime` milliseconds. The maximum is the play
@@ -38,7 +38,7 @@ enum class AddRefusal {
 };
 
 // The critical message shown for a refusal; empty for None.
-QString RefusalMessage(AddRefusal refusal);
+std::string RefusalMessage(AddRefusal refusal);
 
 // The most full pieces a fixed length may cut a file into.
 inline constexpr long long kMaxFullPieces = 1000;
@@ -52,7 +52,7 @@ struct AddResult {
 // shorter piece up to the play time when at least 2 ms are left over. The piece count is the
 // rounded play time over the rounded length, in whole-number division; up to kMaxFullPieces
 // full pieces are allowed.
-AddResult FixedLengthSections(const QString& fixedText, double playTime);
+AddResult FixedLengthSections(const std::string& fixedText, double playTime);
 
 // The one section between the two slider positions, counted in `unit`. Positions in seconds or
 // minutes become milliseconds; a start of 0 becomes 1 and an end beyond the play time becomes the

@@ -6,8 +6,6 @@
 
 namespace trevasso::logic {
 
-using namespace Qt::StringLiterals;
-
 namespace {
 
 constexpr double kKiloByte = 1024;
@@ -17,23 +15,23 @@ constexpr double kMinute = 60000;
 
 }  // namespace
 
-QString SizeCaption(double bytes, const QLocale& locale) {
-  QString caption = u"Size:     "_s + FormatGrouped(bytes, locale) + u" Bytes"_s;
+std::string SizeCaption(double bytes, const PlatformFacts& facts) {
+  std::string caption = "Size:     " + FormatGrouped(bytes, facts) + " Bytes";
   if (bytes <= kKiloByte) return caption;
-  caption += u" ("_s + FormatTwoDecimals(bytes / kKiloByte, locale);
-  if (bytes <= kMegaByte) return caption + u" KB)"_s;
-  return caption + u" KB ; "_s + FormatTwoDecimals(bytes / kMegaByte, locale) + u" MB)"_s;
+  caption += " (" + FormatTwoDecimals(bytes / kKiloByte, facts);
+  if (bytes <= kMegaByte) return caption + " KB)";
+  return caption + " KB ; " + FormatTwoDecimals(bytes / kMegaByte, facts) + " MB)";
 }
 
-QString TimeCaption(double milliseconds, const QLocale& locale) {
-  QString caption = u"Time:     "_s + FormatGrouped(milliseconds, locale) + u" MS"_s;
+std::string TimeCaption(double milliseconds, const PlatformFacts& facts) {
+  std::string caption = "Time:     " + FormatGrouped(milliseconds, facts) + " MS";
   if (milliseconds <= kSecond) return caption;
   const auto seconds = static_cast<long long>(std::floor(milliseconds / kSecond + 0.5));
-  caption += u" ("_s + QString::number(seconds) + u" Seconds"_s;
-  if (milliseconds <= kMinute) return caption + u")"_s;
+  caption += " (" + std::to_string(seconds) + " Seconds";
+  if (milliseconds <= kMinute) return caption + ")";
   const auto wholeSeconds = static_cast<long long>(RoundHalfEven(milliseconds / kSecond));
-  return caption + u" ; "_s + QString::number(wholeSeconds / 60) + u" Minutes and "_s +
-         QString::number(wholeSeconds % 60) + u" Seconds)"_s;
+  return caption + " ; " + std::to_string(wholeSeconds / 60) + " Minutes and " +
+         std::to_string(wholeSeconds % 60) + " Seconds)";
 }
 
 }  // namespace trevasso::logic

@@ -18,13 +18,12 @@ int LayoutScale::Y(int designY) const {
   return static_cast<int>(std::lround(designY * y_));
 }
 
-QRect LayoutScale::Rect(const QRect& design) const {
-  // QRect's right edge is inclusive; scale the exclusive one so that a control ending where the
-  // next begins keeps doing so.
-  const int left = X(design.x());
-  const int top = Y(design.y());
-  return QRect(left, top, X(design.x() + design.width()) - left,
-               Y(design.y() + design.height()) - top);
+Rect LayoutScale::Rect(const logic::Rect& design) const {
+  // Scale the edges, not the size, so that a control ending where the next begins keeps doing
+  // so.
+  const int left = X(design.x);
+  const int top = Y(design.y);
+  return {left, top, X(design.x + design.width) - left, Y(design.y + design.height) - top};
 }
 
 }  // namespace trevasso::logic

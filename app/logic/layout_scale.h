@@ -1,9 +1,26 @@
 #pragma once
 
-#include <QRect>
-#include <QSize>
-
 namespace trevasso::logic {
+
+// Positions and sizes in pixels, as the windows take them; a rectangle's right edge is
+// x + width, one past its last pixel.
+struct Point {
+  int x = 0;
+  int y = 0;
+  friend bool operator==(const Point&, const Point&) = default;
+};
+struct Size {
+  int width = 0;
+  int height = 0;
+  friend bool operator==(const Size&, const Size&) = default;
+};
+struct Rect {
+  int x = 0;
+  int y = 0;
+  int width = 0;
+  int height = 0;
+  friend bool operator==(const Rect&, const Rect&) = default;
+};
 
 // What a font measures, in logical pixels: the average width of the letters a-z and A-Z, and
 // the height of a line.
@@ -34,9 +51,9 @@ class LayoutScale {
 
   int X(int designX) const;
   int Y(int designY) const;
-  QPoint Point(const QPoint& design) const { return {X(design.x()), Y(design.y())}; }
-  QSize Size(const QSize& design) const { return {X(design.width()), Y(design.height())}; }
-  QRect Rect(const QRect& design) const;
+  logic::Point Point(const logic::Point& design) const { return {X(design.x), Y(design.y)}; }
+  logic::Size Size(const logic::Size& design) const { return {X(design.width), Y(design.height)}; }
+  logic::Rect Rect(const logic::Rect& design) const;
 
  private:
   double x_ = 1;

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QStringList>
+#include <string>
+#include <vector>
 
 namespace trevasso::logic {
 
@@ -8,10 +9,10 @@ namespace trevasso::logic {
 // ("MP3 and WAV Audio Files(*.mp3;*.wav)") followed by its patterns in brackets. The patterns
 // match the extensions in any letter case, as the engine does, also on case-sensitive file
 // systems.
-QStringList AudioFileFilters();
+std::vector<std::string> AudioFileFilters();
 
 // Of the paths of files dropped on the window, those the first filter would show (an mp3 or wav
 // extension in any letter case), in the order given.
-QStringList DroppedAudioFiles(const QStringList& paths);
+std::vector<std::string> DroppedAudioFiles(const std::vector<std::string>& paths);
 
 }  // namespace trevasso::logic

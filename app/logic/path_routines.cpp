@@ -1,32 +1,35 @@
 #include "logic/path_routines.h"
 
-#include <QFileInfo>
-
 namespace trevasso::logic {
 
-QString TrimBlanks(const QString& text) {
-  qsizetype first = 0;
-  qsizetype last = text.size();
-  while (first < last && text[first] == u' ') ++first;
-  while (last > first && text[last - 1] == u' ') --last;
-  return text.mid(first, last - first);
+std::string TrimBlanks(const std::string& text) {
+  std::size_t first = 0;
+  std::size_t last = text.size();
+  while (first < last && text[first] == ' ') ++first;
+  while (last > first && text[last - 1] == ' ') --last;
+  return text.substr(first, last - first);
 }
 
-QString GetFolderPart(const QString& path) {
-  const qsizetype separator = path.lastIndexOf(kPathSeparator);
-  return separator < 0 ? QString() : path.left(separator + 1);
+std::string GetFolderPart(const std::string& path, const PlatformFacts& facts) {
+  // A separator byte never occurs inside the bytes of a longer UTF-8 character.
+  const std::size_t separator = path.rfind(facts.pathSeparator);
+  return separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
 }
 
-QString JoinPath(const QString& folder, const QString& name) {
-  const QString trimmed = TrimBlanks(folder);
-  if (trimmed.isEmpty()) return name;
-  if (trimmed.endsWith(kPathSeparator)) return trimmed + name;
-  return trimmed + kPathSeparator + name;
+std::string JoinPath(const std::string& folder, const std::string& name,
+                     const PlatformFacts& facts) {
+  const std::string trimmed = TrimBlanks(folder);
+  if (trimmed.empty()) return name;
+  if (trimmed.back() == facts.pathSeparator) return trimmed + name;
+  return trimmed + facts.pathSeparator + name;
 }
 
-QString FolderPickerStart(const QString& outputFolder, const QString& source, const QString& home) {
-  for (const QString& folder : {TrimBlanks(outputFolder), GetFolderPart(TrimBlanks(source))}) {
-    if (!folder.isEmpty() && QFileInfo(folder).isDir()) return folder;
+std::string FolderPickerStart(const std::string& outputFolder, const std::string& source,
+                              const std::string& home, const PlatformFacts& facts,
+                              const IsFolder& isFolder) {
+  for (const std::string& folder :
+       {TrimBlanks(outputFolder), GetFolderPart(TrimBlanks(source), facts)}) {
+    if (!folder.empty() && isFolder(folder)) return folder;
   }
   return home;
 }

@@ -6,8 +6,6 @@
 
 namespace trevasso::logic {
 
-using namespace Qt::StringLiterals;
-
 namespace {
 
 double BytesPer(SizeUnit unit) {
@@ -24,7 +22,7 @@ double BytesPer(SizeUnit unit) {
 
 }  // namespace
 
-PieceSize ComputePieceSize(const QString& valueText, SizeUnit unit, double fileLength) {
+PieceSize ComputePieceSize(const std::string& valueText, SizeUnit unit, double fileLength) {
   const std::optional<double> value = ParseTypedNumber(valueText);
   if (!value || *value <= 0) return {PieceSizeCheck::NotPositive, 0};
   const double bytes = RoundHalfEven(*value * BytesPer(unit));
@@ -34,18 +32,18 @@ PieceSize ComputePieceSize(const QString& valueText, SizeUnit unit, double fileL
   return {PieceSizeCheck::Ok, static_cast<std::int32_t>(bytes)};
 }
 
-QString PieceSizeMessage(PieceSizeCheck check) {
+std::string PieceSizeMessage(PieceSizeCheck check) {
   switch (check) {
     case PieceSizeCheck::NotPositive:
-      return u"The size value must be larger than 0, please set it!"_s;
+      return "The size value must be larger than 0, please set it!";
     case PieceSizeCheck::TooManyPieces:
-      return u"The size value is too small, if cut by this size, \r\n"
-             u"It will generate more than 1000 files, please enter a larger value"_s;
+      return "The size value is too small, if cut by this size, \r\n"
+             "It will generate more than 1000 files, please enter a larger value";
     case PieceSizeCheck::Ok:
     case PieceSizeCheck::TooLarge:
       break;
   }
-  return QString();
+  return {};
 }
 
 }  // namespace trevasso::logic

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QString>
 #include <cstdint>
+#include <string>
 
 namespace trevasso::logic {
 
@@ -25,9 +25,9 @@ struct PieceSize {
 
 // The piece size in bytes of `valueText` in `unit`, rounded half to even (1.5 KB is 1536 bytes,
 // 2.5 bytes is 2), judged against a source of `fileLength` bytes.
-PieceSize ComputePieceSize(const QString& valueText, SizeUnit unit, double fileLength);
+PieceSize ComputePieceSize(const std::string& valueText, SizeUnit unit, double fileLength);
 
 // The information message of NotPositive and TooManyPieces; empty for the others.
-QString PieceSizeMessage(PieceSizeCheck check);
+std::string PieceSizeMessage(PieceSizeCheck check);
 
 }  // namespace trevasso::logic

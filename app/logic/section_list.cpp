@@ -1,30 +1,27 @@
 #include "logic/section_list.h"
 
-#include <QStringList>
-
 #include "logic/number_mask.h"
 #include "logic/path_routines.h"
 
 namespace trevasso::logic {
 
-using namespace Qt::StringLiterals;
-
 namespace {
 
-QString PlainMilliseconds(const QString& cell, const QLocale& locale) {
-  return FormatPlain(ParseGrouped(cell, locale).value_or(0));
+std::string PlainMilliseconds(const std::string& cell, const PlatformFacts& facts) {
+  return FormatPlain(ParseGrouped(cell, facts).value_or(0));
 }
 
 }  // namespace
 
-QString BuildSectionList(const std::vector<TaskRow>& rows, const QLocale& locale) {
-  QStringList entries;
-  entries.reserve(static_cast<qsizetype>(rows.size()));
-  for (const TaskRow& row : rows) {
-    entries.append(PlainMilliseconds(row.startText, locale) + u';' +
-                   PlainMilliseconds(row.endText, locale) + u';' + TrimBlanks(row.fileName));
+std::string BuildSectionList(const std::vector<TaskRow>& rows, const PlatformFacts& facts) {
+  std::string list;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const TaskRow& row = rows[i];
+    if (i > 0) list += '|';
+    list += PlainMilliseconds(row.startText, facts) + ';' + PlainMilliseconds(row.endText, facts) +
+            ';' + TrimBlanks(row.fileName);
   }
-  return entries.join(u'|');
+  return list;
 }
 
 }  // namespace trevasso::logic

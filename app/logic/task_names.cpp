@@ -4,21 +4,21 @@
 
 namespace trevasso::logic {
 
-using namespace Qt::StringLiterals;
-
-QString TaskFileName(const QString& source, const QString& outputFolder, int number) {
-  const QString src = TrimBlanks(source);
-  const qsizetype separator = src.lastIndexOf(kPathSeparator);
-  const qsizetype point = src.lastIndexOf(u'.');
-  const QString fileName = src.mid(separator + 1);
-  QString base = fileName;
-  QString extension;
-  if (point > separator) {
-    base = src.mid(separator + 1, point - separator - 1);
-    extension = src.mid(point);
+std::string TaskFileName(const std::string& source, const std::string& outputFolder, int number,
+                         const PlatformFacts& facts) {
+  const std::string src = TrimBlanks(source);
+  const std::size_t separatorAt = src.rfind(facts.pathSeparator);
+  const std::size_t nameStart = separatorAt == std::string::npos ? 0 : separatorAt + 1;
+  const std::size_t point = src.rfind('.');
+  std::string base = src.substr(nameStart);
+  std::string extension;
+  if (point != std::string::npos && point >= nameStart) {
+    base = src.substr(nameStart, point - nameStart);
+    extension = src.substr(point);
   }
-  const QString numbered = QString::number(number).rightJustified(3, u'0');
-  return JoinPath(outputFolder, base + u"_"_s + numbered + extension);
+  std::string numbered = std::to_string(number);
+  if (numbered.size() < 3) numbered.insert(0, 3 - numbered.size(), '0');
+  return JoinPath(outputFolder, base + "_" + numbered + extension, facts);
 }
 
 }  // namespace trevasso::logic

@@ -1,6 +1,8 @@
 #pragma once
 
-#include <QString>
+#include <string>
+
+#include "logic/platform_facts.h"
 
 namespace trevasso::logic {
 
@@ -11,6 +13,7 @@ namespace trevasso::logic {
 // The source is trimmed of blanks first. Its base name runs from the last separator to the last
 // point; a name without a point (or with points only in folder names) is taken whole and its
 // pieces get no extension.
-QString TaskFileName(const QString& source, const QString& outputFolder, int number);
+std::string TaskFileName(const std::string& source, const std::string& outputFolder, int number,
+                         const PlatformFacts& facts);
 
 }  // namespace trevasso::logic

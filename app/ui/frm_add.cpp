@@ -10,6 +10,7 @@
 #include <QSlider>
 
 #include "ui/list_views.h"
+#include "ui/logic_edge.h"
 #include "ui/main_title.h"
 #include "ui/placement.h"
 #include "ui/typing_filter.h"
@@ -53,22 +54,23 @@ FrmAdd::FrmAdd(Desktop& desktop, double playTime, const QString& timeCaption, QT
   }
 
   auto* modeGroup = new QButtonGroup(this);
-  optSplit_[1] = at.Place<QRadioButton>(this, Indexed(u"optSplit"_s, 1), QRect(10, 86, 399, 20),
-                                     u"Add a task with Start Time and End Time as the following"_s);
+  optSplit_[1] =
+      at.Place<QRadioButton>(this, Indexed(u"optSplit"_s, 1), QRect(10, 86, 399, 20),
+                             u"Add a task with Start Time and End Time as the following"_s);
   frSE_ = at.Place<QFrame>(this, u"frSE"_s, QRect(10, 108, 399, 146));
   static_cast<QFrame*>(frSE_)->setFrameShape(QFrame::StyledPanel);
   const QString edgeNames[] = {u"Start Time"_s, u"End Time"_s};
   for (int i = 0; i < 2; ++i) {
     const int top = 6 + 70 * i;
-    at.Place<QLabel>(frSE_, i == 0 ? Indexed(u"Label1"_s, 0) : u"Label2"_s, QRect(10, top + 2, 74, 20),
-                  edgeNames[i]);
+    at.Place<QLabel>(frSE_, i == 0 ? Indexed(u"Label1"_s, 0) : u"Label2"_s,
+                     QRect(10, top + 2, 74, 20), edgeNames[i]);
     txtStart_[i] =
         at.Place<QLineEdit>(frSE_, Indexed(u"txtStart"_s, i), QRect(86, top, 100, 24), u"0"_s);
     txtStart_[i]->installEventFilter(new TypingFilter(false, txtStart_[i]));
     at.Place<QLabel>(frSE_, Indexed(u"Label1"_s, i + 1), QRect(194, top + 2, 100, 20),
-                  u"Mili Seconds"_s);
+                     u"Mili Seconds"_s);
     auto* slider = at.Place<QSlider>(frSE_, i == 0 ? u"sldStart"_s : u"sldEnd"_s,
-                                  QRect(10, top + 28, 379, 20), Qt::Horizontal);
+                                     QRect(10, top + 28, 379, 20), Qt::Horizontal);
     (i == 0 ? sldStart_ : sldEnd_) = slider;
     Label5_[i] =
         at.Place<QLabel>(frSE_, Indexed(u"Label5"_s, i), QRect(10, top + 48, 180, 16), u"0"_s);
@@ -79,7 +81,7 @@ FrmAdd::FrmAdd(Desktop& desktop, double playTime, const QString& timeCaption, QT
   }
 
   optSplit_[0] = at.Place<QRadioButton>(this, Indexed(u"optSplit"_s, 0), QRect(10, 262, 399, 20),
-                                     u"Split the whole file by Fixed Time"_s);
+                                        u"Split the whole file by Fixed Time"_s);
   at.Place<QLabel>(this, u"Label4"_s, QRect(30, 288, 80, 20), u"Time Value"_s);
   txtFixed_ = at.Place<QLineEdit>(this, u"txtFixed"_s, QRect(112, 286, 100, 24), u"0"_s);
   txtFixed_->installEventFilter(new TypingFilter(false, txtFixed_));
@@ -88,7 +90,8 @@ FrmAdd::FrmAdd(Desktop& desktop, double playTime, const QString& timeCaption, QT
 
   auto* ok = at.Place<QPushButton>(this, u"OKButton"_s, QRect(225, 316, 88, 28), u"OK"_s);
   ok->setDefault(true);
-  auto* cancel = at.Place<QPushButton>(this, u"CancelButton"_s, QRect(321, 316, 88, 28), u"Cancel"_s);
+  auto* cancel =
+      at.Place<QPushButton>(this, u"CancelButton"_s, QRect(321, 316, 88, 28), u"Cancel"_s);
 
   connect(unitGroup, &QButtonGroup::idClicked, this, [this](int id) { optSMH_Click(id); });
   connect(modeGroup, &QButtonGroup::idClicked, this, [this](int id) { optSplit_Click(id); });
@@ -135,8 +138,8 @@ void FrmAdd::optSMH_Click(int index) {
     QSlider* slider = i == 0 ? sldStart_ : sldEnd_;
     slider->setMaximum(range.maximum);
     if (range.minimum) slider->setMinimum(*range.minimum);
-    Label5_[i]->setText(range.lowerCaption);
-    lblStart_[i]->setText(range.upperCaption);
+    Label5_[i]->setText(FromUtf8(range.lowerCaption));
+    lblStart_[i]->setText(FromUtf8(range.upperCaption));
   }
 }
 
@@ -149,10 +152,11 @@ void FrmAdd::optSplit_Click(int index) {
 void FrmAdd::OKButton_Click() {
   const bool fixedLength = optSplit_[0]->isChecked();
   const logic::AddResult result =
-      fixedLength ? logic::FixedLengthSections(txtFixed_->text(), playTime_)
+      fixedLength ? logic::FixedLengthSections(ToUtf8(txtFixed_->text()), playTime_)
                   : logic::StartEndSection(sldStart_->value(), sldEnd_->value(), unit_, playTime_);
   if (result.refusal != logic::AddRefusal::None) {
-    desktop_.ShowMessage(this, MessageIcon::Critical, logic::RefusalMessage(result.refusal));
+    desktop_.ShowMessage(this, MessageIcon::Critical,
+                         FromUtf8(logic::RefusalMessage(result.refusal)));
     if (fixedLength) txtFixed_->setFocus();
     return;
   }

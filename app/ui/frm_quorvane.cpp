@@ -4,12 +4,12 @@
 #include <QCoreApplication>
 #include <QDropEvent>
 #include <QEvent>
-#include <QKeyEvent>
-#include <QMimeData>
 #include <QFile>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QScreen>
 #include <QTabWidget>
@@ -19,6 +19,7 @@
 
 #include "logic/open_file_filter.h"
 #include "ui/dlg_about.h"
+#include "ui/logic_edge.h"
 #include "ui/main_title.h"
 #include "ui/placement.h"
 #include "ui/program_files.h"
@@ -171,7 +172,8 @@ void FrmQuorvane::OpenProgramFile(const QString& name) {
 
 bool FrmQuorvane::eventFilter(QObject* watched, QEvent* event) {
   if (watched == Picture1_ && event->type() == QEvent::Resize) ApplyResizeRule();
-  if ((watched == cutterPage_ || watched == joinerPage_) && AcceptsDrop(watched, event)) return true;
+  if ((watched == cutterPage_ || watched == joinerPage_) && AcceptsDrop(watched, event))
+    return true;
   // Delete on a list removes its ticked rows, as its Remove button does.
   if (event->type() == QEvent::KeyPress &&
       static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
@@ -193,7 +195,7 @@ bool FrmQuorvane::AcceptsDrop(QObject* watched, QEvent* event) {
     for (const QUrl& url : data->urls()) {
       if (url.isLocalFile()) paths.append(url.toLocalFile());
     }
-    return logic::DroppedAudioFiles(paths);
+    return FromUtf8(logic::DroppedAudioFiles(ToUtf8(paths)));
   };
   switch (event->type()) {
     case QEvent::DragEnter:
@@ -272,6 +274,14 @@ void FrmQuorvane::OnEngineEvent(int dispid, std::int16_t value) {
 
 void FrmQuorvane::Say(const QString& text) {
   desktop_.ShowMessage(this, MessageIcon::Information, text);
+}
+
+void FrmQuorvane::ShowNotice(const logic::Notice& notice) {
+  desktop_.ShowMessage(this, IconOf(notice.icon), FromUtf8(notice.text));
+}
+
+logic::PlatformFacts FrmQuorvane::Facts() const {
+  return PlatformFactsOf(locale());
 }
 
 void FrmQuorvane::ShowProgress(QProgressBar* bar, QLabel* label) {

@@ -5,6 +5,9 @@
 #include <span>
 #include <string>
 
+#include "logic/join_list.h"
+#include "logic/notice.h"
+#include "logic/platform_facts.h"
 #include "tandrel/tandrel_ctrl.h"
 #include "ui/desktop.h"
 
@@ -73,6 +76,7 @@ class FrmQuorvane : public QMainWindow {
   void cmdClearJoin_Click();
   void cmdMoveUp_Click();
   void cmdMoveDown_Click();
+  void MoveJoinFile(logic::JoinMove move);
   // The row the move buttons act on, 1-based: the current row, which carries the focus frame
   // whether or not it is selected; the first row while there is none.
   int MovePosition() const;
@@ -81,7 +85,6 @@ class FrmQuorvane : public QMainWindow {
   // them all.
   bool AcceptsDrop(QObject* watched, QEvent* event);
   // Joiner tab: join run.
-  std::int16_t CheckJoinFormats() const;
   void cmdJoin_Click();
   void Tandrel1_Join(std::int16_t percent);
 
@@ -93,6 +96,9 @@ class FrmQuorvane : public QMainWindow {
   void OnEngineEvent(int dispid, std::int16_t value);
 
   void Say(const QString& text);
+  void ShowNotice(const logic::Notice& notice);
+  // The facts the logic needs of this window's locale and of Qt's paths.
+  logic::PlatformFacts Facts() const;
   // Shows a run's progress bar and label and lets the window draw them before the engine takes
   // the thread.
   void ShowProgress(QProgressBar* bar, QLabel* label);

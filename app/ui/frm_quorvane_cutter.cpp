@@ -12,6 +12,7 @@
 #include <QTreeWidget>
 #include <cmath>
 
+#include "logic/cut_checks.h"
 #include "logic/info_captions.h"
 #include "logic/number_mask.h"
 #include "logic/open_file_filter.h"
@@ -24,6 +25,7 @@
 #include "ui/frm_add.h"
 #include "ui/frm_quorvane.h"
 #include "ui/list_views.h"
+#include "ui/logic_edge.h"
 #include "ui/placement.h"
 #include "ui/typing_filter.h"
 
@@ -48,7 +50,7 @@ qint64 FileLength(const QString& path) {
 void FrmQuorvane::BuildCutterTab(QWidget* page) {
   const Placement at(*this);
   at.Place<QLabel>(page, u"Label1"_s, QRect(10, 8, 456, 18),
-                u"Open File ( Only MP3 and WAV files are supported.)"_s);
+                   u"Open File ( Only MP3 and WAV files are supported.)"_s);
   txtSource_ = at.Place<QLineEdit>(page, u"txtSource"_s, QRect(10, 27, 420, 24));
   txtSource_->setReadOnly(true);
   txtSource_->setAcceptDrops(false);  // a dropped file goes to the tab, not into the box
@@ -58,7 +60,7 @@ void FrmQuorvane::BuildCutterTab(QWidget* page) {
   lblSize_ = at.Place<QLabel>(page, u"lblSize"_s, QRect(10, 55, 456, 18), u"Size:"_s);
   lblTime_ = at.Place<QLabel>(page, u"lblTime"_s, QRect(10, 73, 456, 18), u"Time:"_s);
   at.Place<QLabel>(page, u"Label5"_s, QRect(10, 95, 456, 18),
-                u"Set Output Dir for Saving the Splitted Files:"_s);
+                   u"Set Output Dir for Saving the Splitted Files:"_s);
   txtDirS_ = at.Place<QLineEdit>(page, u"txtDirS"_s, QRect(10, 114, 420, 24));
   txtDirS_->setReadOnly(true);
   txtDirS_->setAcceptDrops(false);
@@ -68,17 +70,17 @@ void FrmQuorvane::BuildCutterTab(QWidget* page) {
 
   auto* splitGroup = new QButtonGroup(page);
   optSplit_[0] = at.Place<QRadioButton>(page, Indexed(u"optSplit"_s, 0), QRect(10, 146, 200, 20),
-                                     u"Split by Time"_s);
+                                        u"Split by Time"_s);
   lvwTask_ = at.Place<QTreeWidget>(page, u"lvwTask"_s, QRect(10, 168, 348, 124));
   SetUpTaskList(*lvwTask_, at.Scale());
   lvwTask_->installEventFilter(this);
-  cmdAddTask_ =
-      at.Place<QPushButton>(page, u"cmdAddTask"_s, QRect(364, 168, 102, 28), u"&Add Sections ..."_s);
+  cmdAddTask_ = at.Place<QPushButton>(page, u"cmdAddTask"_s, QRect(364, 168, 102, 28),
+                                      u"&Add Sections ..."_s);
   cmdRemove_ = at.Place<QPushButton>(page, u"cmdRemove"_s, QRect(364, 201, 102, 28), u"&Remove"_s);
   cmdClear_ = at.Place<QPushButton>(page, u"cmdClear"_s, QRect(364, 234, 102, 28), u"&Clear All"_s);
 
   optSplit_[1] = at.Place<QRadioButton>(page, Indexed(u"optSplit"_s, 1), QRect(10, 301, 120, 20),
-                                     u"Split by Size"_s);
+                                        u"Split by Size"_s);
   at.Place<QLabel>(page, u"Label3"_s, QRect(132, 301, 44, 20), u"Value:"_s);
   txtSizeVal_ = at.Place<QLineEdit>(page, u"txtSizeVal"_s, QRect(178, 299, 84, 24), u"0"_s);
   txtSizeVal_->installEventFilter(new TypingFilter(true, txtSizeVal_));
@@ -89,8 +91,8 @@ void FrmQuorvane::BuildCutterTab(QWidget* page) {
   for (int i = 0; i < 2; ++i) splitGroup->addButton(optSplit_[i], i);
   optSplit_[0]->setChecked(true);
 
-  auto* cmdSplit =
-      at.Place<QPushButton>(page, u"cmdSplit"_s, QRect(10, 333, 170, 30), u"Start Splitting Now!!"_s);
+  auto* cmdSplit = at.Place<QPushButton>(page, u"cmdSplit"_s, QRect(10, 333, 170, 30),
+                                         u"Start Splitting Now!!"_s);
   ProgressBar1_ = at.Place<QProgressBar>(page, u"ProgressBar1"_s, QRect(190, 337, 230, 22));
   ProgressBar1_->setRange(0, 100);
   ProgressBar1_->setValue(0);
@@ -108,7 +110,7 @@ void FrmQuorvane::BuildCutterTab(QWidget* page) {
   connect(cmdSplit, &QPushButton::clicked, this, [this] { cmdSplit_Click(); });
 
   dlg_.objectName = u"dlg"_s;
-  dlg_.filters = logic::AudioFileFilters();
+  dlg_.filters = FromUtf8(logic::AudioFileFilters());
   optSplit_Click(0);
 }
 
@@ -119,36 +121,40 @@ void FrmQuorvane::cmdSrc_Click() {
     txtSource_->setText(dlg_.FileName());
     ShowFileInfo();
   }
-  txtDirS_->setText(logic::GetFolderPart(txtSource_->text()));
+  txtDirS_->setText(FromUtf8(logic::GetFolderPart(ToUtf8(txtSource_->text()), Facts())));
 }
 
 void FrmQuorvane::OpenSource(const QString& path) {
   // The open dialog offers the dropped file next time, as if it had been chosen there.
   dlg_.fileNames = {path};
-  dlg_.directory = logic::GetFolderPart(path);
+  const QString folder = FromUtf8(logic::GetFolderPart(ToUtf8(path), Facts()));
+  dlg_.directory = folder;
   txtSource_->setText(path);
   ShowFileInfo();
-  txtDirS_->setText(logic::GetFolderPart(path));
+  txtDirS_->setText(folder);
 }
 
 void FrmQuorvane::cmdDirS_Click() {
-  const QString folder = desktop_.BrowseForFolder(
-      this, logic::FolderPickerStart(txtDirS_->text(), txtSource_->text(), QDir::homePath()));
-  if (!logic::TrimBlanks(folder).isEmpty()) txtDirS_->setText(folder);
+  const std::string start =
+      logic::FolderPickerStart(ToUtf8(txtDirS_->text()), ToUtf8(txtSource_->text()),
+                               ToUtf8(QDir::homePath()), Facts(), IsFolder);
+  const QString folder = desktop_.BrowseForFolder(this, FromUtf8(start));
+  if (!logic::TrimBlanks(ToUtf8(folder)).empty()) txtDirS_->setText(folder);
 }
 
 void FrmQuorvane::ShowFileInfo() {
   const double time = GetPlayTime(txtSource_->text());
   const double size = GetFileSize(txtSource_->text());
   dblFiletime_ = time;
-  lblSize_->setText(logic::SizeCaption(size, locale()));
-  lblTime_->setText(logic::TimeCaption(time, locale()));
+  lblSize_->setText(FromUtf8(logic::SizeCaption(size, Facts())));
+  lblTime_->setText(FromUtf8(logic::TimeCaption(time, Facts())));
 }
 
 void FrmQuorvane::cmdAddTask_Click() {
   const QString source = txtSource_->text();
-  if (source.isEmpty() || dblFiletime_ <= 0 || FileLength(source) < 1) {
-    Say(u"Please open a file first!"_s);
+  if (const auto refusal =
+          logic::AddSectionsRefusal(ToUtf8(source), dblFiletime_, FileLength(source))) {
+    ShowNotice(*refusal);
     return;
   }
   FrmAdd frmAdd(desktop_, dblFiletime_, lblTime_->text(), *lvwTask_, this);
@@ -158,8 +164,9 @@ void FrmQuorvane::cmdAddTask_Click() {
 }
 
 void FrmQuorvane::cmdRemove_Click() {
-  if (lvwTask_->topLevelItemCount() == 0) {
-    Say(u"No files to remove"_s);
+  if (const auto refusal =
+          logic::RemoveSectionsRefusal(static_cast<std::size_t>(lvwTask_->topLevelItemCount()))) {
+    ShowNotice(*refusal);
     return;
   }
   RemoveTickedRows(*lvwTask_);
@@ -185,29 +192,29 @@ void FrmQuorvane::RefreshTaskNames() {
   for (int i = 0; i < lvwTask_->topLevelItemCount(); ++i) {
     QTreeWidgetItem* row = lvwTask_->topLevelItem(i);
     row->setText(kTaskNo, QString::number(i + 1));
-    SetPath(*row, kTaskFileName, logic::TaskFileName(txtSource_->text(), txtDirS_->text(), i + 1));
+    SetPath(*row, kTaskFileName,
+            FromUtf8(logic::TaskFileName(ToUtf8(txtSource_->text()), ToUtf8(txtDirS_->text()),
+                                         i + 1, Facts())));
   }
 }
 
 void FrmQuorvane::cmdSplit_Click() {
   const QString source = txtSource_->text();
-  if (source.isEmpty() || FileLength(source) < 1) {
-    Say(u"Please open a file to split!"_s);
+  const bool byTime = optSplit_[0]->isChecked();
+  const int rows = lvwTask_->topLevelItemCount();
+  if (const auto refusal = logic::SplitRefusal(ToUtf8(source), FileLength(source), byTime,
+                                               static_cast<std::size_t>(rows))) {
+    ShowNotice(*refusal);
     return;
   }
   std::int16_t result = 0;
   std::string openFileName = Narrow(source);
-  if (optSplit_[0]->isChecked()) {
-    const int rows = lvwTask_->topLevelItemCount();
-    if (rows == 0) {
-      Say(u"Please add sections to split, press the \"Add Sections...\" button to add ..."_s);
-      return;
-    }
+  if (byTime) {
     if (static_cast<std::size_t>(rows) > logic::kMaxSections) {
       Say(QString::fromUtf8(tandrel::SplitResultMessage(TANDREL_ERROR_INVALID_PARAMETER)));
       return;
     }
-    std::string cutTimeInfo = Narrow(logic::BuildSectionList(ReadTaskRows(*lvwTask_), locale()));
+    std::string cutTimeInfo = logic::BuildSectionList(ReadTaskRows(*lvwTask_), Facts());
     auto filesCount = static_cast<std::int16_t>(rows);
     ShowProgress(ProgressBar1_, lblPer_);
     const tandrel::Variant args[] = {tandrel::Variant(openFileName),
@@ -215,13 +222,13 @@ void FrmQuorvane::cmdSplit_Click() {
                                      tandrel::Variant::Ref(&filesCount)};
     result = InvokeForResultCode(tandrel::CTandrelCtrl::kDispCutByTime, args);
   } else {
-    const logic::PieceSize size =
-        logic::ComputePieceSize(txtSizeVal_->text(), logic::SizeUnit(cboSize_->currentIndex()),
-                                static_cast<double>(FileLength(source)));
+    const logic::PieceSize size = logic::ComputePieceSize(ToUtf8(txtSizeVal_->text()),
+                                                          logic::SizeUnit(cboSize_->currentIndex()),
+                                                          static_cast<double>(FileLength(source)));
     if (size.check != logic::PieceSizeCheck::Ok) {
       Say(size.check == logic::PieceSizeCheck::TooLarge
               ? QString::fromUtf8(tandrel::SplitResultMessage(TANDREL_ERROR_INVALID_PARAMETER))
-              : logic::PieceSizeMessage(size.check));
+              : FromUtf8(logic::PieceSizeMessage(size.check)));
       txtSizeVal_->setFocus();
       return;
     }

@@ -15,6 +15,7 @@
 #include "tandrel/result_messages.h"
 #include "ui/frm_quorvane.h"
 #include "ui/list_views.h"
+#include "ui/logic_edge.h"
 #include "ui/placement.h"
 
 namespace trevasso::ui {
@@ -75,11 +76,11 @@ void FrmQuorvane::BuildJoinerTab(QWidget* page) {
   connect(cmdJoin, &QPushButton::clicked, this, [this] { cmdJoin_Click(); });
 
   dlgJoin_.objectName = u"dlgJoin"_s;
-  dlgJoin_.filters = logic::AudioFileFilters();
+  dlgJoin_.filters = FromUtf8(logic::AudioFileFilters());
   dlgJoin_.multiSelect = true;
   dlgJoin_.mustExist = true;
   dlgJoinJ_.objectName = u"dlgJoinJ"_s;
-  dlgJoinJ_.filters = logic::AudioFileFilters();
+  dlgJoinJ_.filters = FromUtf8(logic::AudioFileFilters());
 }
 
 void FrmQuorvane::cmdAddJoin_Click() {
@@ -96,8 +97,9 @@ void FrmQuorvane::AddJoinFile(const QString& path) {
   const std::int32_t playTime = GetPlayTime(path);
   if (playTime == 0) return;
   if (ColumnTexts(*lvwJoin_, kJoinFileName).contains(path)) return;
-  AppendRow(*lvwJoin_, {QString(), logic::FormatGrouped(playTime, locale()),
-                        logic::FormatGrouped(static_cast<double>(length), locale()), path});
+  AppendRow(*lvwJoin_,
+            {QString(), FromUtf8(logic::FormatGrouped(playTime, Facts())),
+             FromUtf8(logic::FormatGrouped(static_cast<double>(length), Facts())), path});
 }
 
 void FrmQuorvane::RenumberJoinList() {
@@ -133,30 +135,22 @@ void FrmQuorvane::cmdClearJoin_Click() {
 }
 
 void FrmQuorvane::cmdMoveUp_Click() {
-  if (lvwJoin_->topLevelItemCount() == 0) {
-    Say(u"There is no file for move up, Please add files first"_s);
-    return;
-  }
-  const int position = MovePosition();
-  if (position < 2) {
-    Say(u"The file is already at the top."_s);
-    return;
-  }
-  SwapJoinRows(position - 1, position);
+  MoveJoinFile(logic::JoinMove::Up);
 }
 
 void FrmQuorvane::cmdMoveDown_Click() {
-  const int rows = lvwJoin_->topLevelItemCount();
-  if (rows == 0) {
-    Say(u"There is no file for move down, Please add files first"_s);
-    return;
-  }
+  MoveJoinFile(logic::JoinMove::Down);
+}
+
+void FrmQuorvane::MoveJoinFile(logic::JoinMove move) {
   const int position = MovePosition();
-  if (position >= rows) {
-    Say(u"The file is already at the bottom."_s);
+  const logic::JoinMoveTarget target =
+      logic::MoveJoinFile(move, lvwJoin_->topLevelItemCount(), position);
+  if (target.refusal) {
+    ShowNotice(*target.refusal);
     return;
   }
-  SwapJoinRows(position + 1, position);
+  SwapJoinRows(target.position, position);
 }
 
 int FrmQuorvane::MovePosition() const {
@@ -169,37 +163,15 @@ void FrmQuorvane::cmdDirJ_Click() {
   if (!dlgJoinJ_.FileName().isEmpty()) txtSaveFileName_->setText(dlgJoinJ_.FileName());
 }
 
-std::int16_t FrmQuorvane::CheckJoinFormats() const {
-  return logic::CheckJoinFormats(ColumnTexts(*lvwJoin_, kJoinFileName));
-}
-
 void FrmQuorvane::cmdJoin_Click() {
-  const int rows = lvwJoin_->topLevelItemCount();
-  if (rows < 2) {
-    Say(u"Please add more than 2 files to join"_s);
+  const std::vector<std::string> files = ToUtf8(ColumnTexts(*lvwJoin_, kJoinFileName));
+  if (const auto refusal = logic::JoinRefusal(files, ToUtf8(txtSaveFileName_->text()))) {
+    ShowNotice(*refusal);
     return;
-  }
-  if (logic::TrimBlanks(txtSaveFileName_->text()).isEmpty()) {
-    Say(u"Please set a file name to save the joined file"_s);
-    return;
-  }
-  switch (CheckJoinFormats()) {
-    case logic::kJoinFormatsSame:
-      break;
-    case logic::kJoinFormatsMixed:
-      Say(u"Please use only one format, can not join MP3 and WAV files together"_s);
-      return;
-    case logic::kJoinFormatsOther:
-      Say(u"Please use only one format of MP3 or WAV files, can not support other formats!"_s);
-      return;
-    default:
-      desktop_.ShowMessage(this, MessageIcon::Critical, u"Unknown Error!"_s);
-      return;
   }
   ShowProgress(ProgressBar2_, lblJoinPer_);
-  std::string filesToJoin = Narrow(logic::BuildJoinList(ColumnTexts(*lvwJoin_, kJoinFileName)));
-  // A list longer than a 16-bit count is refused by the engine as an invalid parameter.
-  auto filesCount = static_cast<std::int16_t>(std::min(rows, 32767));
+  std::string filesToJoin = logic::BuildJoinList(files);
+  auto filesCount = logic::JoinFilesCount(files.size());
   const tandrel::Variant args[] = {tandrel::Variant(Narrow(txtSaveFileName_->text())),
                                    tandrel::Variant::Ref(&filesToJoin),
                                    tandrel::Variant::Ref(&filesCount)};

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "logic/number_mask.h"
+#include "ui/logic_edge.h"
 
 namespace trevasso::ui {
 
@@ -83,7 +84,8 @@ void SetUpList(QTreeWidget& list, const logic::LayoutScale& scale,
   for (int i = 0; i + 1 < static_cast<int>(columns.size()); ++i) {
     const ColumnSpec& column = columns[static_cast<std::size_t>(i)];
     const int content = column.widest >= 0
-                            ? CellWidth(list, logic::FormatGrouped(column.widest, list.locale()))
+                            ? CellWidth(list, FromUtf8(logic::FormatGrouped(
+                                                  column.widest, PlatformFactsOf(list.locale()))))
                             : scale.X(column.width);
     list.setColumnWidth(i, std::max(content, list.header()->sectionSizeHint(i)));
   }
@@ -97,18 +99,20 @@ constexpr double kWidestSize = 9'999'999'999;
 }  // namespace
 
 void SetUpTaskList(QTreeWidget& list, const logic::LayoutScale& scale) {
-  SetUpList(list, scale, {{u"NO"_s, Qt::AlignLeft, 46},
-                          {u"Unit"_s, Qt::AlignHCenter, 38},
-                          {u"Start Time"_s, Qt::AlignRight, 0, kWidestTime},
-                          {u"End Time"_s, Qt::AlignRight, 0, kWidestTime},
-                          {u"File Name"_s, Qt::AlignLeft, 60}});
+  SetUpList(list, scale,
+            {{u"NO"_s, Qt::AlignLeft, 46},
+             {u"Unit"_s, Qt::AlignHCenter, 38},
+             {u"Start Time"_s, Qt::AlignRight, 0, kWidestTime},
+             {u"End Time"_s, Qt::AlignRight, 0, kWidestTime},
+             {u"File Name"_s, Qt::AlignLeft, 60}});
 }
 
 void SetUpJoinList(QTreeWidget& list, const logic::LayoutScale& scale) {
-  SetUpList(list, scale, {{u"NO"_s, Qt::AlignLeft, 46},
-                          {u"Play Time (MS)"_s, Qt::AlignRight, 0, kWidestTime},
-                          {u"File Size (Bytes)"_s, Qt::AlignRight, 0, kWidestSize},
-                          {u"File Name"_s, Qt::AlignLeft, 60}});
+  SetUpList(list, scale,
+            {{u"NO"_s, Qt::AlignLeft, 46},
+             {u"Play Time (MS)"_s, Qt::AlignRight, 0, kWidestTime},
+             {u"File Size (Bytes)"_s, Qt::AlignRight, 0, kWidestSize},
+             {u"File Name"_s, Qt::AlignLeft, 60}});
 }
 
 QTreeWidgetItem* AppendRow(QTreeWidget& list, const QStringList& texts) {
@@ -132,8 +136,9 @@ void SetPath(QTreeWidgetItem& row, int column, const QString& path) {
 }
 
 void AppendTaskRow(QTreeWidget& list, const logic::Section& section, const QLocale& locale) {
-  AppendRow(list, {QString(), u"MS"_s, logic::FormatGrouped(section.start, locale),
-                   logic::FormatGrouped(section.end, locale), QString()});
+  const logic::PlatformFacts facts = PlatformFactsOf(locale);
+  AppendRow(list, {QString(), u"MS"_s, FromUtf8(logic::FormatGrouped(section.start, facts)),
+                   FromUtf8(logic::FormatGrouped(section.end, facts)), QString()});
 }
 
 std::vector<logic::TaskRow> ReadTaskRows(const QTreeWidget& list) {
@@ -141,7 +146,8 @@ std::vector<logic::TaskRow> ReadTaskRows(const QTreeWidget& list) {
   rows.reserve(static_cast<std::size_t>(list.topLevelItemCount()));
   for (int i = 0; i < list.topLevelItemCount(); ++i) {
     const QTreeWidgetItem* item = list.topLevelItem(i);
-    rows.push_back({item->text(kTaskStart), item->text(kTaskEnd), item->text(kTaskFileName)});
+    rows.push_back({ToUtf8(item->text(kTaskStart)), ToUtf8(item->text(kTaskEnd)),
+                    ToUtf8(item->text(kTaskFileName))});
   }
   return rows;
 }

@@ -8,6 +8,7 @@ class QLineEdit;
 #include <utility>
 
 #include "logic/layout_scale.h"
+#include "ui/logic_edge.h"
 
 namespace trevasso::ui {
 
@@ -22,8 +23,8 @@ class Placement {
   explicit Placement(const QWidget& window);
 
   const logic::LayoutScale& Scale() const { return scale_; }
-  QRect Rect(const QRect& design) const { return scale_.Rect(design); }
-  QSize Size(const QSize& design) const { return scale_.Size(design); }
+  QRect Rect(const QRect& design) const { return ToQt(scale_.Rect(ToLogic(design))); }
+  QSize Size(const QSize& design) const { return ToQt(scale_.Size(ToLogic(design))); }
 
   // Makes a control named `name` on `parent` at the scaled `design` rectangle: `args` are the
   // control's own constructor arguments before its parent.

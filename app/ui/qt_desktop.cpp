@@ -2,6 +2,9 @@
 
 #include <QDesktopServices>
 #include <QDialog>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QMimeDatabase>
@@ -9,6 +12,7 @@
 #include <QUrl>
 
 #include "logic/mime_associations.h"
+#include "ui/logic_edge.h"
 #include "ui/main_title.h"
 
 namespace trevasso::ui {
@@ -61,12 +65,31 @@ bool QtDesktop::HasViewerFor(const QString& path) {
   // The lists in the order desktops read them: the user's and the system's configuration, then
   // those beside the installed applications.
   QStringList lists;
-  for (const QString& folder : QStandardPaths::standardLocations(QStandardPaths::GenericConfigLocation))
+  for (const QString& folder :
+       QStandardPaths::standardLocations(QStandardPaths::GenericConfigLocation))
     lists.append(folder + u"/mimeapps.list"_s);
   const QStringList applications =
       QStandardPaths::standardLocations(QStandardPaths::ApplicationsLocation);
   for (const QString& folder : applications) lists.append(folder + u"/mimeapps.list"_s);
-  return logic::HasApplicationFor(QStringList{type.name()} + type.aliases(), lists, applications);
+  return logic::HasApplicationFor(ToUtf8(QStringList{type.name()} + type.aliases()), ToUtf8(lists),
+                                  ToUtf8(applications), QtDesktopFiles());
+}
+
+std::vector<logic::DesktopEntryFile> QtDesktopFiles::EntriesBelow(const std::string& folder) const {
+  std::vector<logic::DesktopEntryFile> entries;
+  const QString root = FromUtf8(folder);
+  QDirIterator it(root, {u"*.desktop"_s}, QDir::Files, QDirIterator::Subdirectories);
+  while (it.hasNext()) {
+    const QString path = it.next();
+    entries.push_back({ToUtf8(path), ToUtf8(QDir(root).relativeFilePath(path))});
+  }
+  return entries;
+}
+
+std::optional<std::string> QtDesktopFiles::ReadFile(const std::string& path) const {
+  QFile file(FromUtf8(path));
+  if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+  return file.readAll().toStdString();
 }
 
 int QtDesktop::RunModal(QDialog& dialog) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "logic/mime_associations.h"
 #include "ui/desktop.h"
 
 namespace trevasso::ui {
@@ -13,6 +14,13 @@ class QtDesktop final : public Desktop {
   void ShellOpen(const QString& target) override;
   bool HasViewerFor(const QString& path) override;
   int RunModal(QDialog& dialog) override;
+};
+
+// The desktop entries and mimeapps.list files of the local file system, for HasViewerFor.
+class QtDesktopFiles final : public logic::DesktopFileSource {
+ public:
+  std::vector<logic::DesktopEntryFile> EntriesBelow(const std::string& folder) const override;
+  std::optional<std::string> ReadFile(const std::string& path) const override;
 };
 
 }  // namespace trevasso::ui

@@ -18,7 +18,7 @@ bool TypingFilter::eventFilter(QObject* watched, QEvent* event) {
   for (const QChar c : text) {
     // Control characters (Enter, Escape, Delete) edit or leave the box rather than type into it.
     if (c.category() == QChar::Other_Control) continue;
-    if (!logic::AcceptsTypedCharacter(c, allowPoint_)) return true;
+    if (!logic::AcceptsTypedCharacter(c.unicode(), allowPoint_)) return true;
   }
   return false;
 }

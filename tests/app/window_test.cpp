@@ -4,25 +4,28 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QCryptographicHash>
+#include <QDialog>
+#include <QDir>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QProcess>
 #include <QRadioButton>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTabWidget>
-#include <QDialog>
-#include <QDir>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
 #include <functional>
+#include <optional>
+#include <random>
 
 #include "logic/info_captions.h"
 #include "ui/frm_quorvane.h"
+#include "ui/logic_edge.h"
 #include "ui/qt_desktop.h"
 
 namespace {
@@ -217,9 +220,9 @@ QStringList Clipped(QWidget& window) {
       option.initFrom(button);
       const bool radio = qobject_cast<QRadioButton*>(c) != nullptr;
       room = c->style()
-                 ->subElementRect(radio ? QStyle::SE_RadioButtonContents
-                                        : QStyle::SE_PushButtonContents,
-                                  &option, button)
+                 ->subElementRect(
+                     radio ? QStyle::SE_RadioButtonContents : QStyle::SE_PushButtonContents,
+                     &option, button)
                  .size();
       text = fm.size(Qt::TextShowMnemonic, button->text());
     } else if (auto* list = qobject_cast<QTreeWidget*>(c)) {
@@ -234,18 +237,23 @@ QStringList Clipped(QWidget& window) {
       const int rest = list->viewport()->width() - header->sectionPosition(last);
       if (list->isVisible() && list->columnWidth(last) != rest) {
         clipped.append(u"%1 file name %2 wide, not %3"_s.arg(c->objectName())
-                           .arg(list->columnWidth(last)).arg(rest));
+                           .arg(list->columnWidth(last))
+                           .arg(rest));
       }
       if (header->height() < header->sizeHint().height())
         clipped.append(c->objectName() + u" header"_s);
     }
     if (text.width() > room.width() || text.height() > room.height()) {
       clipped.append(u"%1: %2x%3 in %4x%5"_s.arg(c->objectName())
-                         .arg(text.width()).arg(text.height()).arg(room.width()).arg(room.height()));
+                         .arg(text.width())
+                         .arg(text.height())
+                         .arg(room.width())
+                         .arg(room.height()));
     }
     const QWidget* parent = c->parentWidget();
     if (c->isVisible() && parent && !parent->rect().contains(c->geometry()) &&
-        !qobject_cast<const QTabWidget*>(parent) && parent->objectName() != u"qt_tabwidget_stackedwidget"_s) {
+        !qobject_cast<const QTabWidget*>(parent) &&
+        parent->objectName() != u"qt_tabwidget_stackedwidget"_s) {
       clipped.append(c->objectName() + u" out of "_s + parent->objectName());
     }
   }
@@ -284,12 +292,11 @@ class WindowTest : public QObject {
   void initTestCase() {
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     const QString sox = u"sox -n -b16 -c1 -r "_s, lame = TREVASSO_TEST_LAME u" --quiet -b 128 "_s;
-    for (const QString& command :
-         {sox + u"44100 "_s + wav_ + u" synth 3 sine 440"_s,
-          sox + u"44100 "_s + wavb_ + u" synth 1 sine 440"_s,
-          sox + u"8000 "_s + wav8k_ + u" synth 1 sine 440"_s, lame + wav_ + u' ' + mp3_,
-          lame + wavb_ + u' ' + mp3b_, lame + wavb_ + u' ' + mp3c_,
-          lame + wav8k_ + u' ' + mp38k_}) {
+    for (const QString& command : {sox + u"44100 "_s + wav_ + u" synth 3 sine 440"_s,
+                                   sox + u"44100 "_s + wavb_ + u" synth 1 sine 440"_s,
+                                   sox + u"8000 "_s + wav8k_ + u" synth 1 sine 440"_s,
+                                   lame + wav_ + u' ' + mp3_, lame + wavb_ + u' ' + mp3b_,
+                                   lame + wavb_ + u' ' + mp3c_, lame + wav8k_ + u' ' + mp38k_}) {
       QProcess process;
       process.startCommand(command);
       QVERIFY2(process.waitForFinished(60000) && process.exitCode() == 0, qPrintable(command));
@@ -397,29 +404,46 @@ class WindowTest : public QObject {
         {{}, u"cmdAddTask"_s, {}, u"Please open a file first!"_s},
         {{}, u"cmdRemove"_s, {}, u"No files to remove"_s},
         {{}, u"cmdSplit"_s, {}, u"Please open a file to split!"_s},
-        {{cutWav}, u"cmdSrc cmdSplit"_s, {},
+        {{cutWav},
+         u"cmdSrc cmdSplit"_s,
+         {},
          u"Please add sections to split, press the \"Add Sections...\" button to add ..."_s},
-        {{cutWav}, size + u"0 cmdSplit"_s, {},
+        {{cutWav},
+         size + u"0 cmdSplit"_s,
+         {},
          u"The size value must be larger than 0, please set it!"_s},
-        {{cutWav}, size + u"100 cmdSplit"_s, {},  // 2,647 pieces
+        {{cutWav},
+         size + u"100 cmdSplit"_s,
+         {},  // 2,647 pieces
          u"The size value is too small, if cut by this size, \r\n"
          u"It will generate more than 1000 files, please enter a larger value"_s},
         {{cutWav}, size + u"2048 cboSize=2 cmdSplit"_s, {}, u"Error parameter invalid"_s},  // 2^31
         {{cutWav}, size + u"1 cboSize=2 cmdSplit"_s, {}, u"Error parameter invalid"_s},  // > file
         {{cutWav}, size + u"100 cboSize=1 cmdSplit"_s, {}, u"Splitted successfully"_s},
-        {{cutWav}, u"cmdSrc cmdDirS optSplit(1) txtSizeVal=100 cboSize=1 cmdSplit"_s, {},
-         u"Error open file"_s, u"@/missing"_s},
+        {{cutWav},
+         u"cmdSrc cmdDirS optSplit(1) txtSizeVal=100 cboSize=1 cmdSplit"_s,
+         {},
+         u"Error open file"_s,
+         u"@/missing"_s},
         {{{u"@/junk.wav"_s}}, size + u"10 cmdSplit"_s, {}, u"File corrupted"_s},
         {{{u"@/junk.mp3"_s}}, size + u"10 cmdSplit"_s, {}, u"Error file not supported"_s},
         // Add Sections refuses OK.
-        {{cutWav}, u"cmdSrc cmdAddTask"_s, u"optSplit(0) OKButton"_s,
+        {{cutWav},
+         u"cmdSrc cmdAddTask"_s,
+         u"optSplit(0) OKButton"_s,
          u"(x) Please enter a plus integer value!"_s},
-        {{cutWav}, u"cmdSrc cmdAddTask"_s, u"optSplit(0) txtFixed=3001 OKButton"_s,
+        {{cutWav},
+         u"cmdSrc cmdAddTask"_s,
+         u"optSplit(0) txtFixed=3001 OKButton"_s,
          u"(x) The time value could not be longer than the file's total time"_s},
-        {{cutWav}, u"cmdSrc cmdAddTask"_s, u"optSplit(0) txtFixed=2 OKButton"_s,  // 1,500
+        {{cutWav},
+         u"cmdSrc cmdAddTask"_s,
+         u"optSplit(0) txtFixed=2 OKButton"_s,  // 1,500
          u"(x) The time value is too short, if cut by the size,\r\n"
          u" it will generate more than 1000 files, \r\nPlease set a large value"_s},
-        {{cutWav}, u"cmdSrc cmdAddTask"_s, u"OKButton"_s,  // both sliders at the start
+        {{cutWav},
+         u"cmdSrc cmdAddTask"_s,
+         u"OKButton"_s,  // both sliders at the start
          u"(x) The end time value must be larger than the start time value!"_s},
         // Joiner.
         {{}, u"cmdMoveUp"_s, {}, u"There is no file for move up, Please add files first"_s},
@@ -427,11 +451,17 @@ class WindowTest : public QObject {
         {{twoMp3}, u"cmdAddJoin cmdMoveUp"_s, {}, u"The file is already at the top."_s},
         {{cutMp3}, u"cmdAddJoin cmdMoveDown"_s, {}, u"The file is already at the bottom."_s},
         {{cutMp3, outMp3}, join, {}, u"Please add more than 2 files to join"_s},
-        {{twoMp3}, u"cmdAddJoin cmdJoin"_s, {},
+        {{twoMp3},
+         u"cmdAddJoin cmdJoin"_s,
+         {},
          u"Please set a file name to save the joined file"_s},
-        {{{u"@/cut.mp3"_s, u"@/cut.wav"_s}, outMp3}, join, {},
+        {{{u"@/cut.mp3"_s, u"@/cut.wav"_s}, outMp3},
+         join,
+         {},
          u"Please use only one format, can not join MP3 and WAV files together"_s},
-        {{{u"@/cut.mp3"_s, u"@/notes.txt"_s}, outMp3}, join, {},
+        {{{u"@/cut.mp3"_s, u"@/notes.txt"_s}, outMp3},
+         join,
+         {},
          u"Please use only one format of MP3 or WAV files, can not support other formats!"_s},
         {{twoMp3, outMp3}, join, {}, u"Joinned successfully"_s},
         {{twoMp3, cutMp3}, join, {}, u"Error open file"_s},  // onto an input
@@ -540,8 +570,8 @@ class WindowTest : public QObject {
   void ShellListsAndDrops() {
     Act(*w_, u"mnuHelpSub(0) mnuHelpSub(2) cmdDirS"_s);
     QCOMPARE(desk_->opened.value(0).section(u'/', -2), u"help/index.html"_s);
-    QCOMPARE(desk_->opened.mid(1), QStringList({u"https://tandrel.net/"_s,
-                                                u"picker "_s + QDir::homePath()}));
+    QCOMPARE(desk_->opened.mid(1),
+             QStringList({u"https://tandrel.net/"_s, u"picker "_s + QDir::homePath()}));
     const auto drop = [this](const QString& page, const QStringList& paths) {
       auto* data = new QMimeData;
       QList<QUrl> urls;
@@ -570,10 +600,45 @@ class WindowTest : public QObject {
     QCOMPARE(desk_->messages, QStringList{u"The file is already at the top."_s});
     for (const QAbstractButton* button : w_->findChildren<QAbstractButton*>()) {
       if (button->objectName().startsWith(u"qt_"_s)) continue;  // the toolkit's own
-      const QString name = QAccessible::queryAccessibleInterface(const_cast<QAbstractButton*>(button))
-                               ->text(QAccessible::Name);
+      const QString name =
+          QAccessible::queryAccessibleInterface(const_cast<QAbstractButton*>(button))
+              ->text(QAccessible::Name);
       QVERIFY2(!name.isEmpty() && !name.startsWith(u'.'), qPrintable(button->objectName()));
     }
+  }
+
+  // What the desktop's file source hands the viewer rules: desktop entries in any letter case
+  // and in subfolders, hidden files and folders and linked folders left out; bytes as stored.
+  void DesktopFiles() {
+    QTemporaryDir root;
+    const QString apps = root.filePath(u"apps"_s);
+    QByteArray junk(256, '\0');
+    std::mt19937 random(99);
+    for (char& c : junk) c = static_cast<char>(random() % 256);
+    const auto write = [](const QString& path, const QByteArray& bytes) {
+      QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+      QFile file(path);
+      QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    };
+    for (const char* name : {"a.desktop", "B.DESKTOP", ".c.desktop", ".hid/d.desktop",
+                             "s/e.desktop", "f.txt", "g.desktop/x", "s/t/u.desktop"}) {
+      write(apps + u'/' + QString::fromUtf8(name), junk);
+    }
+    write(root.filePath(u"l/k.desktop"_s), junk);
+    QVERIFY(QFile::link(apps + u"/s"_s, apps + u"/link"_s));
+    QVERIFY(QFile::link(root.filePath(u"l/k.desktop"_s), apps + u"/kl.desktop"_s));
+    const ui::QtDesktopFiles files;
+    QStringList found;
+    for (const logic::DesktopEntryFile& entry : files.EntriesBelow(ui::ToUtf8(apps))) {
+      QCOMPARE(ui::FromUtf8(entry.path), apps + u'/' + ui::FromUtf8(entry.relativePath));
+      found.append(ui::FromUtf8(entry.relativePath));
+    }
+    found.sort();
+    QCOMPARE(found, QStringList({u"B.DESKTOP"_s, u"a.desktop"_s, u"kl.desktop"_s, u"s/e.desktop"_s,
+                                 u"s/t/u.desktop"_s}));
+    QCOMPARE(files.ReadFile(ui::ToUtf8(apps + u"/s/e.desktop"_s)), junk.toStdString());
+    QCOMPARE(files.ReadFile(ui::ToUtf8(apps + u"/none.desktop"_s)), std::nullopt);
+    QCOMPARE(files.ReadFile(ui::ToUtf8(apps + u"/s"_s)), std::nullopt);
   }
 
   // Each window at 9, 11, 14 and 18 pt (18 pt: a 9 pt font on a screen of twice the density);
@@ -627,9 +692,10 @@ class WindowTest : public QObject {
     };
     desk_->openAnswers = {{mp3_}, {mp3_, mp3b_, mp3c_}, {folder_ + u"/joined.mp3"_s}};
     Act(*w_, u"cmdSrc cmdAddTask cmdAddJoin cmdDirJ"_s);  // a real MP3 and its captions
+    const logic::PlatformFacts facts = ui::PlatformFactsOf(QLocale());
     QCOMPARE(Shown(*w_, u"lblSize lblTime"_s),
-             logic::SizeCaption(double(QFileInfo(mp3_).size()), QLocale()) + u'|' +
-                 logic::TimeCaption(w_->dblFiletime(), QLocale()));
+             ui::FromUtf8(logic::SizeCaption(double(QFileInfo(mp3_).size()), facts) + '|' +
+                          logic::TimeCaption(w_->dblFiletime(), facts)));
     save(*w_, u"cutter.png"_s);
     Act(*w_, u"SSTab1=1"_s);
     save(*w_, u"joiner.png"_s);
