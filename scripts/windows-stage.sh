@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The Windows stage: cross-builds the control module Tandrel.ocx and its test client for x64
-# Windows with mingw-w64, then, in a fresh temporary Wine prefix under one virtual X display,
+# The Windows stage: cross-builds the control module Tandrel.ocx, its test client and the desktop
+# program trevasso.exe for x64 Windows with mingw-w64, then, in a fresh temporary Wine prefix under one virtual X display,
 # registers the module with regsvr32, runs the client against it, unregisters it, checks that
 # everything is gone, and registers it again to check that the entries come back the same.
 # Installs through apt whatever of its tools is missing. Prints "N passed, N failed" last and
@@ -61,7 +61,7 @@ inside_display() {
   wineboot --init >/dev/null 2>&1
   note "wine: prefix ready in $((SECONDS - start)) s"
   mkdir -p "$WINEPREFIX/drive_c/tandrel"
-  cp "$build/Tandrel.ocx" "$build/tests/tandrel_windows_client.exe" "$WINEPREFIX/drive_c/tandrel/"
+  cp "$build/Tandrel.ocx" "$build/tandrel_windows_client.exe" "$WINEPREFIX/drive_c/tandrel/"
   local fixtures
   fixtures="$(winepath -w "$root/tests/fixtures/real" 2>/dev/null)"
 
@@ -119,7 +119,13 @@ install_missing() {
 
 build_for() {
   local toolchain="$1" folder="$2" tests="$3"
-  cmake -S control/windows -B "$folder" -G Ninja --toolchain "$root/cmake/$toolchain" \
+  # A build folder configured from another top (control/windows alone, as it once was) starts
+  # afresh.
+  if [ -f "$folder/CMakeCache.txt" ] &&
+    ! grep -qx "CMAKE_HOME_DIRECTORY:INTERNAL=$root/app/win32" "$folder/CMakeCache.txt"; then
+    rm -rf "$folder/CMakeCache.txt" "$folder/CMakeFiles"
+  fi
+  cmake -S app/win32 -B "$folder" -G Ninja --toolchain "$root/cmake/$toolchain" \
     -DCMAKE_BUILD_TYPE=Release -DTANDREL_BUILD_TESTS="$tests" >/dev/null
   cmake --build "$folder" -j "$jobs"
 }
