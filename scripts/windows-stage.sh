@@ -35,23 +35,28 @@ step() {
   fi
 }
 
-# Runs the client and adds its counts; a run that ends without its count line fails once.
-client() {
-  local log
+# Runs a checking program and adds its counts; a run that ends without its count line fails once.
+counted() {
+  local program="$1" log
+  shift
   log="$(mktemp)"
   set +e
-  timeout 600 wine 'C:\tandrel\tandrel_windows_client.exe' "$@" 2>&1 | tr -d '\r' | tee "$log"
+  timeout 600 wine "$program" "$@" 2>&1 | tr -d '\r' | tee "$log"
   set -e
   local line
   line="$(grep -E '^[0-9]+ passed, [0-9]+ failed$' "$log" | tail -n 1 || true)"
   rm -f "$log"
   if [ -z "$line" ]; then
     failed=$((failed + 1))
-    printf 'FAIL the client (%s) stopped before its count\n' "$1"
+    printf 'FAIL %s (%s) stopped before its count\n' "$program" "${1:-}"
     return
   fi
   passed=$((passed + $(echo "$line" | cut -d' ' -f1)))
   failed=$((failed + $(echo "$line" | cut -d' ' -f3)))
+}
+
+client() {
+  counted 'C:\tandrel\tandrel_windows_client.exe' "$@"
 }
 
 inside_display() {
@@ -61,13 +66,16 @@ inside_display() {
   wineboot --init >/dev/null 2>&1
   note "wine: prefix ready in $((SECONDS - start)) s"
   mkdir -p "$WINEPREFIX/drive_c/tandrel"
-  cp "$build/Tandrel.ocx" "$build/tandrel_windows_client.exe" "$WINEPREFIX/drive_c/tandrel/"
+  cp "$build/Tandrel.ocx" "$build/tandrel_windows_client.exe" "$build/trevasso.exe" \
+    "$build/trevasso_window_checks.exe" "$WINEPREFIX/drive_c/tandrel/"
   local fixtures
   fixtures="$(winepath -w "$root/tests/fixtures/real" 2>/dev/null)"
 
   note "regsvr32 /s"
   step "regsvr32 /s" wine regsvr32 /s "$ocx"
   client registered "$ocx" "$fixtures" "$snapshot"
+  note "trevasso.exe: the window checks over the registered control"
+  counted 'C:\tandrel\trevasso_window_checks.exe'
 
   note "regsvr32 /u /s"
   step "regsvr32 /u /s" wine regsvr32 /u /s "$ocx"
