@@ -24,6 +24,7 @@
 #include "fixtures/wave_builder.h"
 #include "frm_quorvane.h"
 #include "list_view.h"
+#include "started_program.h"
 #include "tandrel_engine/operations.h"
 #include "text_edge.h"
 #include "window_layout.h"
@@ -639,7 +640,9 @@ void CheckJoin(win32::FrmQuorvane& frm, StubDesktop& desktop, const Fixture& f) 
 
 }  // namespace
 
-int wmain() {
+// With "--started PATH": only the check of a program started from PATH (the installed one).
+int wmain(int argc, wchar_t** argv) {
+  if (argc == 3 && std::wstring(argv[1]) == L"--started") return CheckStartedProgram(argv[2]);
   if (FAILED(::OleInitialize(nullptr))) return 2;
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES |
                                                      ICC_PROGRESS_CLASS | ICC_BAR_CLASSES |
