@@ -33,9 +33,9 @@ void FrmQuorvane::BuildJoinerTab(HWND page) {
       Make(page, WC_LISTVIEWW, L"", WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
            lvwJoin, At15(10, 10, 348, 244), WS_EX_CLIENTEDGE);
   SetUpList(files,
-            {{L"NO", LVCFMT_LEFT, 690},
+            {{L"NO", LVCFMT_LEFT, 600},
              {L"Play Time (MS)", LVCFMT_RIGHT, 1500},
-             {L"File Size (Bytes)", LVCFMT_RIGHT, 1500},
+             {L"File Size (Bytes)", LVCFMT_RIGHT, 1650},
              {L"File Name", LVCFMT_LEFT, 1500}},
             layout_.dpi());
   Make(page, WC_BUTTONW, L"&Add Files ...", button, cmdAddJoin, At15(364, 10, 102, 28));

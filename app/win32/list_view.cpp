@@ -15,6 +15,10 @@ void SetUpList(HWND list, const std::vector<ListColumn>& columns, int dpi) {
     column.iSubItem = static_cast<int>(i);
     ListView_InsertColumn(list, static_cast<int>(i), &column);
   }
+  // The file name takes the rest of the row.
+  if (!columns.empty()) {
+    ListView_SetColumnWidth(list, static_cast<int>(columns.size()) - 1, LVSCW_AUTOSIZE_USEHEADER);
+  }
 }
 
 int RowCount(HWND list) {

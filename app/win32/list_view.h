@@ -11,8 +11,8 @@ namespace trevasso::win32 {
 
 struct ListColumn {
   std::wstring header;
-  int format;  // LVCFMT_LEFT, LVCFMT_CENTER or LVCFMT_RIGHT
-  int widthTwips;
+  int format;      // LVCFMT_LEFT, LVCFMT_CENTER or LVCFMT_RIGHT
+  int widthTwips;  // the last column takes the rest of the row instead
 };
 
 void SetUpList(HWND list, const std::vector<ListColumn>& columns, int dpi);
