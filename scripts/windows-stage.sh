@@ -74,6 +74,10 @@ inside_display() {
   local fixtures
   fixtures="$(winepath -w "$root/tests/fixtures/real" 2>/dev/null)"
 
+  note "desktop logic tests"
+  cp "$build/trevasso_logic_tests.exe" "$WINEPREFIX/drive_c/tandrel/"
+  step "desktop logic tests" wine 'C:\tandrel\trevasso_logic_tests.exe' --gtest_brief=1
+
   note "regsvr32 /s"
   step "regsvr32 /s" wine regsvr32 /s "$ocx"
   client registered "$ocx" "$fixtures" "$snapshot"
@@ -179,7 +183,8 @@ fi
 # --- Tools ----------------------------------------------------------------------------------------
 
 install_missing() {
-  local wanted=(cmake ninja-build g++ g++-mingw-w64-x86-64 wine wine64 wine64-tools xvfb xauth nsis)
+  local wanted=(cmake ninja-build g++ g++-mingw-w64-x86-64 googletest wine wine64 wine64-tools xvfb
+    xauth nsis)
   if [ "${TANDREL_WIN_I686:-1}" = 1 ]; then
     wanted+=(g++-mingw-w64-i686)
   fi
@@ -209,6 +214,16 @@ build_for() {
   cmake --build "$folder" -j "$jobs"
 }
 
+# The desktop programs' window-free logic and its GoogleTest tables, built from the GoogleTest
+# sources with the POSIX-thread compiler: GoogleTest needs std::mutex, which the win32-thread
+# compiler of the control module does not have.
+build_logic_tests() {
+  local gtest=/usr/src/googletest/googletest
+  x86_64-w64-mingw32-g++-posix -std=c++20 -O1 -Wall -Wextra -Werror -static \
+    -I"$gtest/include" -I"$gtest" -Iapp "$gtest/src/gtest-all.cc" "$gtest/src/gtest_main.cc" \
+    app/logic/*.cpp tests/app/logic_test.cpp -o "$1/trevasso_logic_tests.exe"
+}
+
 started=$SECONDS
 install_missing
 note "tools ready after $((SECONDS - started)) s"
@@ -218,6 +233,8 @@ if [ "${TANDREL_WIN_I686:-1}" = 1 ]; then
   note "cross-build x86 in build/win32 (built only)"
   build_for mingw-w64-i686.cmake build/win32 OFF
 fi
+note "desktop logic tests for x64 in $build"
+build_logic_tests "$build"
 note "builds done after $((SECONDS - started)) s"
 
 prefix="$(mktemp -d "${TMPDIR:-/tmp}/tandrel-wine.XXXXXX")"

@@ -11,7 +11,6 @@
 #include "logic/join_list.h"
 #include "logic/number_mask.h"
 #include "logic/open_file_filter.h"
-#include "logic/path_routines.h"
 #include "tandrel/result_messages.h"
 #include "ui/frm_quorvane.h"
 #include "ui/list_views.h"
