@@ -101,7 +101,13 @@ void Win32Desktop::RunModal(HWND window, HWND owner) {
   if (owner != nullptr) ::EnableWindow(owner, FALSE);
   ::ShowWindow(window, SW_SHOW);
   MSG message;
-  while (::IsWindow(window) && ::GetMessageW(&message, nullptr, 0, 0) > 0) {
+  while (::IsWindow(window)) {
+    const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
+    if (got <= 0) {
+      // The program is ending: leave the quit for the main loop.
+      if (got == 0) ::PostQuitMessage(static_cast<int>(message.wParam));
+      break;
+    }
     if (!::IsDialogMessageW(window, &message)) {
       ::TranslateMessage(&message);
       ::DispatchMessageW(&message);
