@@ -8,6 +8,7 @@
 // clang-format on
 #include <ole2.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <deque>
 #include <filesystem>
@@ -24,9 +25,11 @@
 #include "fixtures/wave_builder.h"
 #include "frm_quorvane.h"
 #include "list_view.h"
+#include "logic/open_file_filter.h"
 #include "started_program.h"
 #include "tandrel_engine/operations.h"
 #include "text_edge.h"
+#include "win32_desktop.h"
 #include "window_layout.h"
 
 namespace {
@@ -638,6 +641,72 @@ void CheckJoin(win32::FrmQuorvane& frm, StubDesktop& desktop, const Fixture& f) 
   CHECK(win32::RowCount(files) == 0);
 }
 
+// The system's forms of the open-file dialog: its filter list and a multiple selection.
+void CheckDialogForms() {
+  const std::wstring filters = win32::SystemFilterList(trevasso::logic::AudioFileFilters());
+  std::wstring shown = filters;
+  std::replace(shown.begin(), shown.end(), L'\0', L'|');
+  CHECK_EQ(U8(shown),
+           "MP3 and WAV Audio Files(*.mp3;*.wav)|*.mp3;*.wav|MP3 Audio Files(*.mp3)|*.mp3|"
+           "WAV Audio Files(*.wav)|*.wav||");
+  const struct {
+    std::wstring buffer;  // as the dialog returns it, NUL between the parts, two at the end
+    std::string paths;
+  } selections[] = {
+      {std::wstring(L"C:\\Music\\a.mp3\0\0", 16), "C:\\Music\\a.mp3"},
+      {std::wstring(L"C:\\Music\0a.mp3\0b.mp3\0\0", 22), "C:\\Music\\a.mp3 C:\\Music\\b.mp3"},
+      // From the drive root: one backslash between the root and each name.
+      {std::wstring(L"C:\\\0a.mp3\0b.wav\0c.mp3\0\0", 23), "C:\\a.mp3 C:\\b.wav C:\\c.mp3"},
+  };
+  for (const auto& selection : selections) {
+    std::string paths;
+    for (const std::wstring& path : win32::SplitSelection(selection.buffer.c_str())) {
+      paths += (paths.empty() ? "" : " ") + U8(path);
+    }
+    RecordEqual(paths, selection.paths, "selection " + selection.paths, __LINE__);
+  }
+}
+
+// What typing does: the number boxes drop other characters, Delete removes ticked rows, and
+// minimising and restoring keeps the tab control where it was.
+void CheckKeys(win32::FrmQuorvane& frm, StubDesktop& desktop) {
+  Click(frm.Control(q::optSplit + 1));
+  HWND value = frm.Control(q::txtSizeVal);
+  Type(value, L"");
+  for (wchar_t c : std::wstring(L"1a.5-,x2")) ::SendMessageW(value, WM_CHAR, c, 0);
+  CHECK_EQ(U8(win32::WindowText(value)), "1.52");
+  ::SendMessageW(value, WM_CHAR, 8, 0);  // Backspace
+  CHECK_EQ(U8(win32::WindowText(value)), "1.5");
+  Type(value, L"0");
+  Click(frm.Control(q::optSplit));
+
+  HWND tasks = frm.Control(q::lvwTask);
+  win32::AppendRow(tasks, {L"", L"MS", L"1", L"2", L""});
+  win32::AppendRow(tasks, {L"", L"MS", L"3", L"4", L""});
+  win32::SetTicked(tasks, 0, true);
+  NMLVKEYDOWN key{{tasks, static_cast<UINT_PTR>(q::lvwTask), LVN_KEYDOWN}, VK_DELETE, 0};
+  ::SendMessageW(frm.window(), WM_NOTIFY, q::lvwTask, reinterpret_cast<LPARAM>(&key));
+  CHECK_EQ(Rows(tasks, 4), "1 | MS | 3 | 4");
+  Click(frm.Control(q::cmdClear));
+  CHECK(win32::RowCount(tasks) == 0);
+
+  RECT before{}, after{};
+  ::GetWindowRect(frm.Control(q::SSTab1), &before);
+  ::ShowWindow(frm.window(), SW_MINIMIZE);
+  ::ShowWindow(frm.window(), SW_RESTORE);
+  ::GetWindowRect(frm.Control(q::SSTab1), &after);
+  CHECK((after.right - after.left) == (before.right - before.left) &&
+        (after.bottom - after.top) == (before.bottom - before.top));
+  RECT picture{};
+  ::GetClientRect(frm.Control(q::Picture1), &picture);
+  POINT corner{before.left, before.top};
+  ::ScreenToClient(frm.Control(q::Picture1), &corner);
+  // The same margin right as left, and below as above.
+  CHECK(picture.right - (after.right - after.left) == 2 * corner.x &&
+        picture.bottom - (after.bottom - after.top) == 2 * corner.y);
+  CHECK_EQ(desktop.TakeMessages(), "");
+}
+
 }  // namespace
 
 // With "--started PATH": only the check of a program started from PATH (the installed one).
@@ -656,6 +725,8 @@ int wmain(int argc, wchar_t** argv) {
     ::ShowWindow(frm.window(), SW_SHOW);
     CheckShell(frm, desktop, layout);
     CheckRefusalsAtStart(frm, desktop);
+    CheckDialogForms();
+    CheckKeys(frm, desktop);
     if (frm.EngineReady()) {
       CheckWaveSplits(frm, desktop, fixtures, layout);
       CheckMp3Split(frm, desktop, fixtures);
