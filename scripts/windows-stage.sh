@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
-# The Windows stage: cross-builds the control module Tandrel.ocx and its test client for x64
+# The Windows stage: cross-builds the control module Tandrel.ocx, its test client, the desktop
+# program trevasso.exe with its window checks, and its installer trevasso-setup.exe for x64
 # Windows with mingw-w64, then, in a fresh temporary Wine prefix under one virtual X display,
-# registers the module with regsvr32, runs the client against it, unregisters it, checks that
-# everything is gone, and registers it again to check that the entries come back the same.
+# registers the module with regsvr32, runs the client and the program's window checks against it,
+# unregisters it, checks that everything is gone, and registers it again to check that the
+# entries come back the same; then, in a second fresh prefix, installs trevasso-setup.exe
+# silently, starts the installed program, and uninstalls it again without a trace.
 # Installs through apt whatever of its tools is missing. Prints "N passed, N failed" last and
 # exits non-zero on any failure.
 #
@@ -35,23 +38,28 @@ step() {
   fi
 }
 
-# Runs the client and adds its counts; a run that ends without its count line fails once.
-client() {
-  local log
+# Runs a checking program and adds its counts; a run that ends without its count line fails once.
+counted() {
+  local program="$1" log
+  shift
   log="$(mktemp)"
   set +e
-  timeout 600 wine 'C:\tandrel\tandrel_windows_client.exe' "$@" 2>&1 | tr -d '\r' | tee "$log"
+  timeout 600 wine "$program" "$@" 2>&1 | tr -d '\r' | tee "$log"
   set -e
   local line
   line="$(grep -E '^[0-9]+ passed, [0-9]+ failed$' "$log" | tail -n 1 || true)"
   rm -f "$log"
   if [ -z "$line" ]; then
     failed=$((failed + 1))
-    printf 'FAIL the client (%s) stopped before its count\n' "$1"
+    printf 'FAIL %s (%s) stopped before its count\n' "$program" "${1:-}"
     return
   fi
   passed=$((passed + $(echo "$line" | cut -d' ' -f1)))
   failed=$((failed + $(echo "$line" | cut -d' ' -f3)))
+}
+
+client() {
+  counted 'C:\tandrel\tandrel_windows_client.exe' "$@"
 }
 
 inside_display() {
@@ -61,7 +69,8 @@ inside_display() {
   wineboot --init >/dev/null 2>&1
   note "wine: prefix ready in $((SECONDS - start)) s"
   mkdir -p "$WINEPREFIX/drive_c/tandrel"
-  cp "$build/Tandrel.ocx" "$build/tests/tandrel_windows_client.exe" "$WINEPREFIX/drive_c/tandrel/"
+  cp "$build/Tandrel.ocx" "$build/tandrel_windows_client.exe" "$build/trevasso.exe" \
+    "$build/trevasso_window_checks.exe" "$WINEPREFIX/drive_c/tandrel/"
   local fixtures
   fixtures="$(winepath -w "$root/tests/fixtures/real" 2>/dev/null)"
 
@@ -72,6 +81,8 @@ inside_display() {
   note "regsvr32 /s"
   step "regsvr32 /s" wine regsvr32 /s "$ocx"
   client registered "$ocx" "$fixtures" "$snapshot"
+  note "trevasso.exe: the window checks over the registered control"
+  counted 'C:\tandrel\trevasso_window_checks.exe'
 
   note "regsvr32 /u /s"
   step "regsvr32 /u /s" wine regsvr32 /u /s "$ocx"
@@ -92,8 +103,76 @@ inside_display() {
   fi
 
   wineserver -w
+  installer_checks
   note "wine steps took $((SECONDS - start)) s"
   echo "$passed $failed" >"$TANDREL_STAGE_COUNTS"
+}
+
+# Whether a registry key exists (wine reg query answers 0 when it does).
+has_key() {
+  wine reg query "$1" >/dev/null 2>&1
+}
+
+lacks_key() {
+  ! has_key "$1"
+}
+
+# The keys and files the installer leaves, and that its uninstaller must take away again.
+readonly clsid='HKCR\CLSID\{375B44EE-F3C9-4A5B-9A06-530B9CC16461}'
+readonly uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Pelluvex'
+registry_gone() {
+  lacks_key "$clsid" && lacks_key 'HKCR\TypeLib\{F206DFE2-1F3D-432A-90B4-443BB1A24D29}' &&
+    lacks_key 'HKCR\TANDREL.TandrelCtrl.1' && lacks_key "$uninstall_key"
+}
+
+registered_from_installed() {
+  wine reg query "$clsid\\InprocServer32" /ve 2>/dev/null | tr -d '\r' |
+    grep -qF 'C:\Program Files\Pelluvex\Tandrel.ocx'
+}
+
+installed_files() {
+  local folder="$1"
+  [ -f "$folder/trevasso.exe" ] && [ -f "$folder/Tandrel.ocx" ] && [ -f "$folder/uninstall.exe" ] &&
+    { [ -f "$folder/trevasso.chm" ] || [ -f "$folder/help/index.html" ]; }
+}
+
+# trevasso-setup.exe in a fresh prefix of its own: a silent install, the control registered from
+# the installed folder, the installed program started and closed, a silent uninstall that leaves
+# no file and no key.
+installer_checks() {
+  local first="$WINEPREFIX"
+  export WINEPREFIX="$first-install"
+  note "installer: new prefix"
+  wineboot --init >/dev/null 2>&1
+  mkdir -p "$WINEPREFIX/drive_c/tandrel"
+  cp "$build/trevasso-setup.exe" "$build/trevasso_window_checks.exe" "$WINEPREFIX/drive_c/tandrel/"
+  local folder="$WINEPREFIX/drive_c/Program Files/Pelluvex"
+  local menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Pelluvex"
+  local program='C:\Program Files\Pelluvex\trevasso.exe'
+
+  note "trevasso-setup.exe /S"
+  step "trevasso-setup.exe /S" wine 'C:\tandrel\trevasso-setup.exe' /S
+  step "the installed files" installed_files "$folder"
+  step "the Start menu entry" test -f "$menu/Pelluvex.lnk"
+  step "the control's class is registered" has_key "$clsid"
+  step "the control is registered from the installed folder" registered_from_installed
+  step "the uninstall key" has_key "$uninstall_key"
+
+  note "the installed trevasso.exe starts and closes"
+  timeout 120 wine "$program" >/dev/null 2>&1 &
+  counted 'C:\tandrel\trevasso_window_checks.exe' --started "$program"
+  wait
+
+  note "uninstall.exe /S"
+  step "uninstall.exe /S" wine 'C:\Program Files\Pelluvex\uninstall.exe' /S
+  # The uninstaller runs on from a copy of itself; wait for it to finish.
+  wineserver -w
+  step "no installed file is left" test ! -e "$folder"
+  step "no Start menu entry is left" test ! -e "$menu"
+  step "no registry key is left" registry_gone
+  wineserver -k >/dev/null 2>&1 || true
+  rm -rf "$WINEPREFIX"
+  export WINEPREFIX="$first"
 }
 
 if [ "${1:-}" = "--inside-display" ]; then
@@ -105,7 +184,7 @@ fi
 
 install_missing() {
   local wanted=(cmake ninja-build g++ g++-mingw-w64-x86-64 googletest wine wine64 wine64-tools xvfb
-    xauth)
+    xauth nsis)
   if [ "${TANDREL_WIN_I686:-1}" = 1 ]; then
     wanted+=(g++-mingw-w64-i686)
   fi
@@ -124,7 +203,13 @@ install_missing() {
 
 build_for() {
   local toolchain="$1" folder="$2" tests="$3"
-  cmake -S control/windows -B "$folder" -G Ninja --toolchain "$root/cmake/$toolchain" \
+  # A build folder configured from another top (control/windows alone, as it once was) starts
+  # afresh.
+  if [ -f "$folder/CMakeCache.txt" ] &&
+    ! grep -qx "CMAKE_HOME_DIRECTORY:INTERNAL=$root/app/win32" "$folder/CMakeCache.txt"; then
+    rm -rf "$folder/CMakeCache.txt" "$folder/CMakeFiles"
+  fi
+  cmake -S app/win32 -B "$folder" -G Ninja --toolchain "$root/cmake/$toolchain" \
     -DCMAKE_BUILD_TYPE=Release -DTANDREL_BUILD_TESTS="$tests" >/dev/null
   cmake --build "$folder" -j "$jobs"
 }
@@ -156,7 +241,8 @@ prefix="$(mktemp -d "${TMPDIR:-/tmp}/tandrel-wine.XXXXXX")"
 counts="$(mktemp)"
 cleanup() {
   WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true
-  rm -rf "$prefix" "$counts"
+  WINEPREFIX="$prefix-install" wineserver -k >/dev/null 2>&1 || true
+  rm -rf "$prefix" "$prefix-install" "$counts"
 }
 trap cleanup EXIT
 

@@ -1,0 +1,54 @@
+#pragma once
+
+// Sizes and places are drawn in twips (1440 to the inch) and set in pixels of the real screen:
+// px = twips * dpi / 1440.
+
+#include <windows.h>
+
+#include <string>
+
+namespace trevasso::win32 {
+
+struct TwipsRect {
+  int x = 0;
+  int y = 0;
+  int width = 0;
+  int height = 0;
+};
+
+// A rectangle drawn at 15 twips per pixel (96 dpi), in twips.
+constexpr TwipsRect At15(int x, int y, int width, int height) {
+  return {x * 15, y * 15, width * 15, height * 15};
+}
+
+class WindowLayout {
+ public:
+  // The screen's dots per inch (GetDeviceCaps LOGPIXELSX) and the message font.
+  WindowLayout();
+  explicit WindowLayout(int dpi);
+
+  int dpi() const { return dpi_; }
+  int Px(int twips) const { return ::MulDiv(twips, dpi_, 1440); }
+  HFONT font() const;
+
+  // Makes the child control `id` of class `className` on `parent` at `place`, with the message
+  // font.
+  HWND Make(HWND parent, const wchar_t* className, const std::wstring& text, DWORD style, int id,
+            const TwipsRect& place, DWORD exStyle = 0) const;
+
+  // The outer size of a window of `style` whose client area is `width` x `height` twips.
+  SIZE WindowSize(int width, int height, DWORD style, DWORD exStyle, bool menu) const;
+
+ private:
+  int dpi_;
+};
+
+// Places `window` at the centre of the work area of the screen it is on.
+void CentreOnScreen(HWND window);
+
+// A plain window class whose windows pass their children's notifications (WM_COMMAND,
+// WM_NOTIFY, WM_HSCROLL) to the top window, so that the tab pages and the frames hold controls
+// without handling them. Registered once.
+const wchar_t* PanelClass();
+
+}  // namespace trevasso::win32
