@@ -349,8 +349,33 @@ Outcome CutByTime(const CutWay& w, const SourcePlan& plan, ProgressBar& bar,
 }
 
 // Size cuts: the engine names piece k savePath/base_k.mp3 or .wav.
+// A size piece that would be the source itself (a link of that name in the output folder): the
+// engine finds it only when it comes to that piece, with the pieces before it written, so the
+// folder is looked through first. Names as the engine makes them: base_N.ext, ext in lower case.
+std::optional<std::string> SizePieceIsSource(const SourcePlan& plan) {
+  const auto fields = FieldsOf(plan.source);
+  const auto prefix = fields.base + "_";
+  const auto suffix = "." + Lower(fields.ext);
+  std::error_code error;
+  for (fs::directory_iterator it(plan.savePath, error), end; !error && it != end;
+       it.increment(error)) {
+    const auto name = it->path().filename().string();
+    if (name.size() <= prefix.size() + suffix.size() || !name.starts_with(prefix) ||
+        !name.ends_with(suffix))
+      continue;
+    const auto number = name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
+    if (number.find_first_not_of("0123456789") != std::string::npos) continue;
+    std::error_code same;
+    if (fs::equivalent(it->path(), plan.source, same)) return it->path().string();
+  }
+  return std::nullopt;
+}
+
 Outcome CutBySize(const CutWay& w, const SourcePlan& plan, ProgressBar& bar,
                   OperationOptions options, bool tags) {
+  if (const auto piece = SizePieceIsSource(plan)) {
+    return {kOpenFailed, {}, {FailureKind::SameFile, *piece, plan.source, 0}};
+  }
   const auto label = fs::path(plan.source).filename().string();
   PieceProgress progress(bar, label, 0);
   bar.Show(label, 0);
