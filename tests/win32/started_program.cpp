@@ -39,6 +39,8 @@ int CheckStartedProgram(const std::wstring& expectedImage) {
     Record(::CompareStringOrdinal(image.c_str(), -1, expectedImage.c_str(), -1, TRUE) == CSTR_EQUAL,
            "it runs from the installed folder");
     if (image != expectedImage) std::printf("  runs %ls\n", image.c_str());
+    // The window exists before the program shows it: give it the same half minute to be shown.
+    for (int tries = 0; tries < 300 && !::IsWindowVisible(window); ++tries) ::Sleep(100);
     Record(::IsWindowVisible(window) && ::GetMenu(window) != nullptr, "it is shown with its menus");
     ::PostMessageW(window, WM_CLOSE, 0, 0);
     const bool ended = process != nullptr && ::WaitForSingleObject(process, 20000) == WAIT_OBJECT_0;
