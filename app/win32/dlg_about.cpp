@@ -30,16 +30,7 @@ HFONT DerivedFont(HFONT base, int heightPercent, LONG weight, bool underline) {
 }  // namespace
 
 DlgAbout::DlgAbout(Desktop& desktop, const WindowLayout& layout) : desktop_(desktop) {
-  static const bool registered = [] {
-    WNDCLASSEXW type{};
-    type.cbSize = sizeof type;
-    type.lpfnWndProc = &DlgAbout::WindowProc;
-    type.hInstance = ::GetModuleHandleW(nullptr);
-    type.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    type.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    type.lpszClassName = kClassName;
-    return ::RegisterClassExW(&type) != 0;
-  }();
+  static const bool registered = RegisterFormClass(kClassName, &DlgAbout::WindowProc);
   (void)registered;
   const SIZE outer = layout.WindowSize(kClientWidth, kClientHeight, kStyle, kExStyle, false);
   window_ = ::CreateWindowExW(kExStyle, kClassName, L"About Pelluvex", kStyle, 0, 0, outer.cx,

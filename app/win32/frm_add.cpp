@@ -37,16 +37,7 @@ FrmAdd::FrmAdd(Desktop& desktop, const WindowLayout& layout, double playTime,
                const std::wstring& timeCaption, HWND lvwTask, const logic::PlatformFacts& facts,
                HWND owner)
     : desktop_(desktop), layout_(layout), playTime_(playTime), lvwTask_(lvwTask), facts_(facts) {
-  static const bool registered = [] {
-    WNDCLASSEXW type{};
-    type.cbSize = sizeof type;
-    type.lpfnWndProc = &FrmAdd::WindowProc;
-    type.hInstance = ::GetModuleHandleW(nullptr);
-    type.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    type.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    type.lpszClassName = kClassName;
-    return ::RegisterClassExW(&type) != 0;
-  }();
+  static const bool registered = RegisterFormClass(kClassName, &FrmAdd::WindowProc);
   (void)registered;
   const SIZE outer = layout_.WindowSize(kClientWidth, kClientHeight, kStyle, kExStyle, false);
   window_ = ::CreateWindowExW(kExStyle, kClassName, L"Add Sections", kStyle, 0, 0, outer.cx,

@@ -27,18 +27,8 @@ constexpr int kTabOffset = 90;
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 
 void RegisterWindowClass(WNDPROC procedure) {
-  static const bool registered = [procedure] {
-    WNDCLASSEXW type{};
-    type.cbSize = sizeof type;
-    type.lpfnWndProc = procedure;
-    type.hInstance = ::GetModuleHandleW(nullptr);
-    type.hIcon = LoadProgramIcon(32);
-    type.hIconSm = LoadProgramIcon(16);
-    type.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    type.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    type.lpszClassName = kClassName;
-    return ::RegisterClassExW(&type) != 0;
-  }();
+  static const bool registered =
+      RegisterFormClass(kClassName, procedure, LoadProgramIcon(32), LoadProgramIcon(16));
   (void)registered;
 }
 

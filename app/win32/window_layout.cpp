@@ -72,16 +72,22 @@ void CentreOnScreen(HWND window) {
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+bool RegisterFormClass(const wchar_t* name, WNDPROC procedure, HICON icon, HICON smallIcon) {
+  WNDCLASSEXW type{};
+  type.cbSize = sizeof type;
+  type.lpfnWndProc = procedure;
+  type.hInstance = ::GetModuleHandleW(nullptr);
+  type.hIcon = icon;
+  type.hIconSm = smallIcon;
+  type.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+  type.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  type.lpszClassName = name;
+  return ::RegisterClassExW(&type) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
 const wchar_t* PanelClass() {
   static const wchar_t* name = [] {
-    WNDCLASSEXW type{};
-    type.cbSize = sizeof type;
-    type.lpfnWndProc = PanelProc;
-    type.hInstance = ::GetModuleHandleW(nullptr);
-    type.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    type.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    type.lpszClassName = L"TrevassoPanel";
-    ::RegisterClassExW(&type);
+    RegisterFormClass(L"TrevassoPanel", PanelProc);
     return L"TrevassoPanel";
   }();
   return name;

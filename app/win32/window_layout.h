@@ -46,6 +46,11 @@ class WindowLayout {
 // Places `window` at the centre of the work area of the screen it is on.
 void CentreOnScreen(HWND window);
 
+// Registers a window class of this program: the dialog face as background, the arrow cursor,
+// and the icons when given. True when it is registered (also by an earlier call).
+bool RegisterFormClass(const wchar_t* name, WNDPROC procedure, HICON icon = nullptr,
+                       HICON smallIcon = nullptr);
+
 // A plain window class whose windows pass their children's notifications (WM_COMMAND,
 // WM_NOTIFY, WM_HSCROLL) to the top window, so that the tab pages and the frames hold controls
 // without handling them. Registered once.
