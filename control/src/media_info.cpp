@@ -2,7 +2,6 @@
 
 #include "tandrel/media_info.h"
 
-#include <optional>
 #include <string>
 
 #include "tandrel_engine/audio_kind.h"
@@ -43,19 +42,12 @@ short ReadMp3(tandrel::ByteSource& source, TandrelMediaInfo& info) {
   if (layout.hasInfo && layout.info.HasFrames()) info.infoFrames = layout.info.frames;
 
   // The info frame carries whatever bitrate its encoder chose for it: it says nothing about the
-  // audio's bitrate and is not an audio frame.
-  std::optional<std::uint32_t> bitrate;
-  while (reader.SkipFrame()) {
-    const auto header = reader.GetHeader();
-    ++info.frameCount;
-    if (!bitrate) {
-      bitrate = header.Bitrate();
-    } else if (*bitrate != header.Bitrate()) {
-      info.variableBitrate = 1;
-    }
-  }
-  if (reader.Failed()) return kOpenFailed;
-  info.bitrate = info.variableBitrate || !bitrate ? 0 : *bitrate;
+  // audio's bitrate and is not an audio frame, so it is not counted.
+  const auto count = tandrel::CountStreamFrames(source, layout);
+  if (count.failed) return kOpenFailed;
+  info.frameCount = count.frames;
+  info.variableBitrate = count.variableBitrate ? 1 : 0;
+  info.bitrate = count.variableBitrate ? 0 : count.firstBitrate;
   return kSuccess;
 }
 

@@ -38,13 +38,14 @@ class FileSource final : public ByteSource {
   }
   std::optional<FileIdentity> Identity() const override { return identity_; }
   int NativeHandle() const override { return fd_; }
+  bool ReadsConcurrently() const override { return true; }
   int Error() const override { return error_; }
 
  private:
   int fd_;
   std::uint64_t size_;
   FileIdentity identity_;
-  int error_ = 0;
+  std::atomic<int> error_{0};  // reads may run on two threads at once
 };
 
 bool PwriteAll(int fd, const std::uint8_t* data, std::size_t size, std::uint64_t offset) {

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#ifdef TANDREL_HAS_THREADS
+#include <thread>
+#endif
 
 namespace tandrel {
 namespace {
@@ -24,7 +27,94 @@ class CheckedSource final : public ByteSource {
   bool failed_ = false;
 };
 
+// A reader over `layout`'s audio with its reference, at `from`.
+void OpenAt(CFrameReader& reader, ByteSource& source, const Mp3Layout& layout, std::uint64_t from) {
+  reader.Open(source);
+  reader.SetAudioEnd(layout.audioEnd);
+  reader.SetReference(layout.reference, layout.referenceLength);
+  reader.Seek(from);
+}
+
+// Counts the frames a reader finds, in stretches.
+class FrameTally {
+ public:
+  FrameTally(CFrameReader& reader, StreamCount& count) : reader_(reader), count_(count) {}
+
+  // Counts frames until one that begins at or after `until`, which is left uncounted (the next
+  // stretch starts with it); false when the stream ended first.
+  bool CountBefore(std::uint64_t until) {
+    for (;;) {
+      if (!pending_) {
+        if (!reader_.SkipFrame()) {
+          count_.failed = count_.failed || reader_.Failed();
+          return false;
+        }
+        pending_ = true;
+      }
+      if (reader_.GetFrameOffset() >= until) return true;
+      pending_ = false;
+      const auto bitrate = reader_.GetHeader().Bitrate();
+      if (count_.frames++ == 0) {
+        count_.firstBitrate = bitrate;
+      } else if (bitrate != count_.firstBitrate) {
+        count_.variableBitrate = true;
+      }
+    }
+  }
+
+ private:
+  CFrameReader& reader_;
+  StreamCount& count_;
+  bool pending_ = false;
+};
+
 }  // namespace
+
+StreamCount CountStreamFrames(ByteSource& source, const Mp3Layout& layout) {
+  StreamCount count;
+  CFrameReader reader;
+  OpenAt(reader, source, layout, layout.audioFrames);
+  FrameTally tally(reader, count);
+#ifdef TANDREL_HAS_THREADS
+  constexpr std::uint64_t kSplitFrom = 8 * 1024 * 1024;
+  const auto span = layout.audioEnd > layout.audioFrames ? layout.audioEnd - layout.audioFrames : 0;
+  if (span >= kSplitFrom && source.ReadsConcurrently()) {
+    const auto middle = layout.audioFrames + span / 2;
+    StreamCount second;
+    std::uint64_t secondStart = layout.audioEnd;
+    std::thread half([&] {
+      CFrameReader other;
+      OpenAt(other, source, layout, middle);
+      MpegHeader header;
+      if (other.FindChainedHeader(kStreamChain, false, header)) {
+        secondStart = other.Tell();
+        FrameTally(other, second).CountBefore(layout.audioEnd);
+      }
+      second.failed = second.failed || other.Failed();
+    });
+    const bool reached = tally.CountBefore(middle);
+    half.join();
+    if (reached && tally.CountBefore(secondStart) && reader.GetFrameOffset() == secondStart) {
+      // The same frame, so the same frames from it on.
+      count.failed = count.failed || second.failed;
+      if (second.frames > 0) {
+        if (count.frames == 0) {
+          count.firstBitrate = second.firstBitrate;
+        } else if (second.firstBitrate != count.firstBitrate) {
+          count.variableBitrate = true;
+        }
+        count.variableBitrate = count.variableBitrate || second.variableBitrate;
+      }
+      count.frames += second.frames;
+      return count;
+    }
+    // Out of step (the second half began on bytes that only look like a frame): this count goes
+    // on alone.
+  }
+#endif
+  tally.CountBefore(layout.audioEnd);
+  return count;
+}
 
 FrameChain FollowChain(std::span<const std::uint8_t> bytes, bool toAudioEnd,
                        std::optional<MpegHeader> stream, int needed) {
@@ -118,7 +208,8 @@ bool CFrameReader::FindChainedHeader(int needed, bool infoFrames, MpegHeader& fo
     if (pos >= audioEnd_ || audioEnd_ - pos < 4) return false;
     auto avail = reader_->Available();
     if (avail.empty()) return false;
-    avail = avail.first(static_cast<std::size_t>(std::min<std::uint64_t>(avail.size(), audioEnd_ - pos)));
+    avail = avail.first(
+        static_cast<std::size_t>(std::min<std::uint64_t>(avail.size(), audioEnd_ - pos)));
     if (avail[0] != 0xFF) {
       // Jump to the next 0xFF in what is buffered.
       const void* next = std::memchr(avail.data(), 0xFF, avail.size());
@@ -154,7 +245,8 @@ bool CFrameReader::FindChainedHeader(int needed, bool infoFrames, MpegHeader& fo
     const auto length = header.FrameLength();
     const std::size_t want = needed <= kFrameChain ? length + 4 : ChainBytes(needed);
     const auto bytes = PeekUpTo(want);
-    if (bytes.size() < std::min<std::uint64_t>(want, audioEnd_ - pos)) return false;  // a read failed
+    if (bytes.size() < std::min<std::uint64_t>(want, audioEnd_ - pos))
+      return false;  // a read failed
     if (!FollowChain(bytes, pos + bytes.size() == audioEnd_, stream, needed).Holds(needed)) {
       reader_->Skip(1);
       continue;

@@ -26,11 +26,6 @@ constexpr std::uint32_t kMsPerFrame25[4] = {52, 48, 72, 52};
 
 }  // namespace
 
-MpegHeader MpegHeader::FromBytes(std::span<const std::uint8_t> b) {
-  return MpegHeader((std::uint32_t{b[0]} << 24) | (std::uint32_t{b[1]} << 16) |
-                    (std::uint32_t{b[2]} << 8) | std::uint32_t{b[3]});
-}
-
 std::array<std::uint8_t, 4> MpegHeader::ToBytes() const {
   return {static_cast<std::uint8_t>(word_ >> 24), static_cast<std::uint8_t>(word_ >> 16),
           static_cast<std::uint8_t>(word_ >> 8), static_cast<std::uint8_t>(word_)};

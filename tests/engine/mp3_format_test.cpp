@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <set>
 
 #include "fixtures/byte_compare.h"
 #include "fixtures/mpeg_builder.h"
@@ -126,8 +127,8 @@ TEST(FrameReaderTest, ReadsTheFramesOfTheReferencesStream) {
     auto reference = expected.begin();
     const auto tenth = located.audioFrames + (located.audioEnd - located.audioFrames) / 10;
     while (reference->first < tenth) ++reference;
-    EXPECT_EQ(located.reference.Word(), MpegHeader::FromBytes(std::span(bytes).subspan(
-                                            reference->first)).Word());
+    EXPECT_EQ(located.reference.Word(),
+              MpegHeader::FromBytes(std::span(bytes).subspan(reference->first)).Word());
     EXPECT_EQ(ReadAll(reader, bytes), expected);
   }
 }
@@ -189,6 +190,74 @@ TEST(FrameReaderTest, FailedReadEndsTheStreamAfterExactFrames) {
     EXPECT_TRUE(std::equal(frames.begin(), frames.end(), all.begin())) << "read " << failAt;
   }
   EXPECT_EQ(reader.EstimatePlayTime(5'000'000'000), 5'000'000'000 / 417 * 26);  // past 32 bits
+}
+
+// A stream long enough to be counted in two halves gives the count of one pass over it: in step
+// or not at the middle (a frame there holds a false header that chains into the next frame, so
+// the second half starts out of step), with junk or an info frame of files joined by copying
+// there, with nothing in the second half, and with a bitrate that changes only at the middle.
+TEST(CountStreamFramesTest, CountsAsOnePassDoes) {
+  const FrameSpec cbr, faster{.bitrateIndex = 11}, tiny{.bitrateIndex = 1};  // 417, 522, 104
+  constexpr int kHalf = 10'500;                                              // 2 x 4.4 MB of frames
+  struct Case {
+    const char* name;
+    Mp3Builder stream;
+    bool falseHeaderAtMiddle = false;
+    std::uint64_t notAudio = 0;  // placed frames the reader does not return
+  };
+  const Case cases[] = {
+      {"even", Mp3Builder().Id3v2(30'000).Frames(cbr, 2 * kHalf).Id3v1()},
+      {"out of step", Mp3Builder().Frames(cbr, 2 * kHalf), true},  // 104 + 417 + 417
+      {"junk", Mp3Builder().Frames(cbr, kHalf).Junk(300'000).Frames(cbr, kHalf), false, 1},
+      {"joined", Mp3Builder().Xing(cbr, {}).Frames(cbr, kHalf).Xing(cbr, {}).Frames(cbr, kHalf),
+       false, 2},
+      {"empty half", Mp3Builder().Frames(cbr, kHalf).Junk(5'000'000), false, 1},  // the last
+      {"bitrate", Mp3Builder().Frames(cbr, kHalf).Frames(faster, kHalf)},
+      {"short", Mp3Builder().Frames(faster, 300)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Bytes bytes = c.stream.Bytes();
+    CFrameReader reader;
+    while (c.falseHeaderAtMiddle) {
+      // A false header 104 bytes before the first frame after the middle, with nothing between:
+      // zeros at the end move the middle until there is room for it.
+      MemorySource source(bytes);
+      ASSERT_TRUE(reader.Open(source));
+      const auto layout = LocateMp3Stream(reader);
+      const auto middle = layout.audioFrames + (layout.audioEnd - layout.audioFrames) / 2;
+      const auto& placed = c.stream.Placed();
+      const auto next = std::find_if(placed.begin(), placed.end(),
+                                     [&](const auto& p) { return p.offset >= middle; });
+      ASSERT_NE(next, placed.end());
+      if (next->offset < middle + 110) {
+        bytes.resize(bytes.size() + 50);
+        continue;
+      }
+      const auto header = MakeFrame(tiny);
+      std::copy_n(header.begin(), 4,
+                  bytes.begin() + static_cast<std::ptrdiff_t>(next->offset - 104));
+      break;
+    }
+    MemorySource source(bytes);
+    ASSERT_TRUE(reader.Open(source));
+    const auto layout = LocateMp3Stream(reader);
+    ASSERT_TRUE(layout.hasAudio);
+    // One pass, frame by frame, as the reader reads.
+    StreamCount one;
+    std::set<std::uint32_t> bitrates;
+    while (reader.SkipFrame()) {
+      if (one.frames++ == 0) one.firstBitrate = reader.GetHeader().Bitrate();
+      bitrates.insert(reader.GetHeader().Bitrate());
+    }
+    const auto count = CountStreamFrames(source, layout);
+    EXPECT_FALSE(count.failed);
+    const auto zeros = bytes.size() > c.stream.Bytes().size() ? 1u : 0u;  // the last frame lost
+    EXPECT_EQ(one.frames, c.stream.Placed().size() - c.notAudio - zeros);
+    EXPECT_EQ(count.frames, one.frames);
+    EXPECT_EQ(count.firstBitrate, one.firstBitrate);
+    EXPECT_EQ(count.variableBitrate, bitrates.size() > 1);
+  }
 }
 
 XingFields Fields(std::uint32_t flags, const char* tag = "Xing") {
@@ -263,8 +332,9 @@ TEST(BuildInfoFrameTest, WritesTheCountsIntoTheSourcesFrame) {
     raised.bitrateIndex = bitrateIndex;
     const auto total = bytes + FrameLength(raised);
     const bool counted = total <= UINT32_MAX;
-    auto expected = MakeXingFrame(raised, {tag, counted ? 0xBu : 0x9u, 777,
-                                           static_cast<std::uint32_t>(total), {}, source.scale});
+    auto expected = MakeXingFrame(
+        raised,
+        {tag, counted ? 0xBu : 0x9u, 777, static_cast<std::uint32_t>(total), {}, source.scale});
     expected[source.tagOffset + 7] = (flags & 8) | (counted ? 3 : 1);  // the low byte of the flags
     const auto built = BuildInfoFrame(MakeXingFrame(shape, Fields(flags, tag)), source, 777, bytes);
     EXPECT_TRUE(SameBytes(built, expected));

@@ -33,6 +33,8 @@ class ByteSource {
   virtual int NativeHandle() const { return -1; }
   // The errno of the last failed read, 0 when none failed or the source cannot tell.
   virtual int Error() const { return 0; }
+  // True when ReadAt may be called from two threads at once.
+  virtual bool ReadsConcurrently() const { return false; }
 };
 
 // Where bytes go. Write appends; WriteAt overwrites bytes written before (the info frame of a
@@ -62,6 +64,7 @@ class MemorySource final : public ByteSource {
   explicit MemorySource(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes)) {}
   std::uint64_t Size() const override { return bytes_.size(); }
   std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> dst) override;
+  bool ReadsConcurrently() const override { return true; }
 
  private:
   std::vector<std::uint8_t> bytes_;

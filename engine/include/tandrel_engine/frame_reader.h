@@ -163,6 +163,21 @@ struct Mp3Layout {
   std::optional<std::uint32_t> TrustedInfoFrames() const;
 };
 
+// The audio frames of a located stream, as CFrameReader reads them (info frames inside the
+// stream are not counted).
+struct StreamCount {
+  std::uint64_t frames = 0;
+  std::uint32_t firstBitrate = 0;  // of the first frame counted; 0 when there is none
+  bool variableBitrate = false;    // some frame's bitrate differs from the first one's
+  bool failed = false;             // a read failed: the count cannot be trusted
+};
+// Counts the frames of `source` that LocateMp3Stream found in `layout` (hasAudio). A long stream
+// of a source that reads concurrently is counted in two halves at once where threads are
+// available: the second half from the first frame found in it, which the count of the first
+// half must reach exactly for the two to be added (else the first goes on alone to the end), so
+// the count is always the one a single pass gives.
+StreamCount CountStreamFrames(ByteSource& source, const Mp3Layout& layout);
+
 // Finds the audio of the opened reader's source: its bounds between the tags, the first chained
 // frame and whether it is an info frame, and the reference frame, taken from one tenth into the
 // audio (so neither a leading tag nor an info frame can be it), else the first chained frame of

@@ -50,7 +50,10 @@ class MpegHeader {
   constexpr explicit MpegHeader(std::uint32_t word) : word_(word) {}
 
   // Reads the word from the first 4 bytes of `bytes` (which must hold at least 4).
-  static MpegHeader FromBytes(std::span<const std::uint8_t> bytes);
+  static MpegHeader FromBytes(std::span<const std::uint8_t> bytes) {
+    return MpegHeader((std::uint32_t{bytes[0]} << 24) | (std::uint32_t{bytes[1]} << 16) |
+                      (std::uint32_t{bytes[2]} << 8) | std::uint32_t{bytes[3]});
+  }
   // The 4 bytes in file order; FromBytes(ToBytes()) gives the same header.
   std::array<std::uint8_t, 4> ToBytes() const;
   // Writes the 4 bytes over the start of `bytes` (which must hold at least 4).
