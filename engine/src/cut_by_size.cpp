@@ -67,6 +67,8 @@ ResultCode CutMp3(const Cut& cut, std::int32_t fileSize, ProgressSink* sink, Fil
   OpenMp3Source(source, mp3);
   if (mp3.layout.failed) return run.Fail(FailureKind::Read, cut.path, source.Error());
   if (!mp3.layout.hasAudio) return ResultCode::NotSupported;
+  const auto behind = WriteBehind::Start(source.Size(), source.ReadsConcurrently());
+  run.SetWriteBehind(behind.get());
   FrameCursor cursor(mp3.reader, mp3.layout.audioFrames);
   const std::uint64_t limit = std::uint64_t(fileSize);
   // Only for the progress value: pieces are cut until the frames run out.

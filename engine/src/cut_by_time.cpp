@@ -79,6 +79,8 @@ ResultCode CutMp3(const std::vector<SectionRecord>& sections, const Input& input
   OpenMp3Source(input.source, mp3);
   if (mp3.layout.failed) return run.Fail(FailureKind::Read, input.path, input.source.Error());
   if (!mp3.layout.hasAudio) return ResultCode::NotSupported;
+  const auto behind = WriteBehind::Start(input.source.Size(), input.source.ReadsConcurrently());
+  run.SetWriteBehind(behind.get());
   const std::uint64_t ms = mp3.layout.reference.MsPerFrame();
   FrameCursor cursor(mp3.reader, mp3.layout.audioFrames);
 

@@ -9,6 +9,7 @@
 #include "tandrel_engine/section_list.h"
 #include "tandrel_engine/wave_header.h"
 #include "wave_output.h"
+#include "write_behind.h"
 
 namespace tandrel {
 namespace {
@@ -73,16 +74,28 @@ std::vector<std::uint8_t> InfoFrameBase(const Mp3Layout& layout) {
   return frame;
 }
 
+// Waits for the writes queued so far when it goes.
+struct InputDrain {
+  WriteBehind* behind;
+  ~InputDrain() {
+    if (behind) behind->Drain();
+  }
+};
+
 ResultCode JoinMp3(const std::string& saveFileName, const std::vector<std::string>& paths,
                    ProgressSink* sink, FileSystem& files, OperationRun& run) {
   // Every input must hold audio, and all of one stream shape: frames of other versions, rates or
   // channel counts in one stream are garbled by players. Bitrates may differ.
   std::optional<MpegHeader> shape;
   OutputPiece piece{1, 1, saveFileName, AudioKind::Mp3};
+  std::uint64_t inputBytes = 0;
+  bool concurrent = true;
   for (const auto& path : paths) {
     int error = 0;
     const auto input = files.OpenRead(path, &error);
     if (!input) return run.Fail(FailureKind::Open, path, error);
+    inputBytes += input->Size();
+    concurrent = concurrent && input->ReadsConcurrently();
     Mp3Source mp3;
     OpenMp3Source(*input, mp3);
     if (mp3.layout.failed) return run.Fail(FailureKind::Read, path, input->Error());
@@ -103,8 +116,10 @@ ResultCode JoinMp3(const std::string& saveFileName, const std::vector<std::strin
 
   if (run.Cancelled()) return run.Cancel(saveFileName);
   int error = 0;
-  const auto out = files.Create(saveFileName, &error);
+  const auto behind = WriteBehind::Start(inputBytes, concurrent);  // outlives the output
+  auto out = files.Create(saveFileName, &error);
   if (!out) return run.Fail(FailureKind::Create, saveFileName, error);
+  if (behind) out = behind->Wrap(std::move(out));
   std::vector<std::uint8_t> infoBase;
   XingInfo joinInfo;
   std::uint64_t infoAt = 0;
@@ -113,6 +128,8 @@ ResultCode JoinMp3(const std::string& saveFileName, const std::vector<std::strin
   for (std::size_t i = 0; i < paths.size(); ++i) {
     const auto input = files.OpenRead(paths[i], &error);
     if (!input) return run.Fail(FailureKind::Open, paths[i], error);
+    // The writes queued from this input are done before it is closed, however the loop ends.
+    const InputDrain drain{behind.get()};
     Mp3Source mp3;
     OpenMp3Source(*input, mp3);
     if (mp3.layout.failed || !mp3.layout.hasAudio)  // changed since
@@ -135,7 +152,7 @@ ResultCode JoinMp3(const std::string& saveFileName, const std::vector<std::strin
     }
     // Each input contributes its audio frames only: not its info frame, tags or trailing bytes.
     FrameCursor cursor(mp3.reader, mp3.layout.audioFrames);
-    FrameCopier copier(mp3.reader, *input, *out);
+    FrameCopier copier(mp3.reader, *input, *out, behind != nullptr);
     while (cursor.Next()) {
       if (run.Cancelled() || !copier.Add(cursor.Offset(), cursor.Length()))
         return run.CopyFailed(*out, saveFileName, *input, paths[i]);
@@ -144,6 +161,7 @@ ResultCode JoinMp3(const std::string& saveFileName, const std::vector<std::strin
     }
     if (!copier.Flush() || mp3.reader.Failed() || run.Cancelled())
       return run.CopyFailed(*out, saveFileName, *input, paths[i], mp3.reader.Failed());
+    if (behind) behind->Drain();
     if (sink) sink->Join(Percent(i + 1, paths.size()));
   }
   if (!out->WriteAt(infoAt, BuildInfoFrame(infoBase, joinInfo, ClampTo32(frames), bytes)))

@@ -46,13 +46,13 @@ bool FrameCursor::SeekFrame(std::uint64_t index) {
   return true;
 }
 
-FrameCopier::FrameCopier(CFrameReader& reader, ByteSource& source, ByteSink& sink)
-    : reader_(reader), source_(source), sink_(sink) {
-  reader_.SetRefillHook(&FrameCopier::BeforeRefill, this);
+FrameCopier::FrameCopier(CFrameReader& reader, ByteSource& source, ByteSink& sink, bool byRange)
+    : reader_(reader), source_(source), sink_(sink), byRange_(byRange) {
+  if (!byRange_) reader_.SetRefillHook(&FrameCopier::BeforeRefill, this);
 }
 
 FrameCopier::~FrameCopier() {
-  reader_.SetRefillHook(nullptr, nullptr);
+  if (!byRange_) reader_.SetRefillHook(nullptr, nullptr);
 }
 
 void FrameCopier::BeforeRefill(void* self) {
@@ -60,6 +60,12 @@ void FrameCopier::BeforeRefill(void* self) {
 }
 
 bool FrameCopier::WritePending() {
+  if (byRange_) {
+    if (rangeLength_ > 0 && sink_.Append(source_, rangeStart_, rangeLength_) != rangeLength_)
+      failed_ = true;
+    rangeLength_ = 0;
+    return !failed_;
+  }
   if (pending_.empty()) return !failed_;
   if (!sink_.Write(pending_)) failed_ = true;
   pending_ = {};
@@ -68,6 +74,14 @@ bool FrameCopier::WritePending() {
 
 bool FrameCopier::Add(std::uint64_t offset, std::uint32_t length) {
   if (failed_) return false;
+  if (byRange_) {
+    if (rangeLength_ > 0 &&
+        (offset != rangeStart_ + rangeLength_ || rangeLength_ >= kLongestRange) && !WritePending())
+      return false;
+    if (rangeLength_ == 0) rangeStart_ = offset;
+    rangeLength_ += length;
+    return true;
+  }
   const auto view = reader_.GetFrameView();
   if (reader_.GetFrameOffset() != offset || view.size() != length) {
     return WritePending() && sink_.Append(source_, offset, length) == length;
@@ -128,8 +142,9 @@ ResultCode WriteMp3Piece(FileSystem& files, OperationRun& run, OutputPiece piece
   const auto& path = piece.path;
   if (run.Cancelled()) return run.Cancel(path);
   int error = 0;
-  const auto out = files.Create(path, &error);
+  auto out = files.Create(path, &error);
   if (!out) return run.Fail(FailureKind::Create, path, error);
+  if (run.Behind()) out = run.Behind()->Wrap(std::move(out));
   if (!before.empty() && !out->Write(before)) return run.WriteFailed(*out, path);
   // A placeholder of the info frame's length first; it is completed once the counts are known.
   const std::uint64_t infoAt = before.size();
@@ -138,7 +153,7 @@ ResultCode WriteMp3Piece(FileSystem& files, OperationRun& run, OutputPiece piece
   std::uint64_t frames = 0;
   std::uint64_t bytes = 0;
   {
-    FrameCopier copier(input.mp3.reader, input.source, *out);
+    FrameCopier copier(input.mp3.reader, input.source, *out, run.Behind() != nullptr);
     while (cursor.HasFrame() && cursor.Index() < endIndex && bytes < byteLimit) {
       if (run.Cancelled() || !copier.Add(cursor.Offset(), cursor.Length()))
         return run.CopyFailed(*out, path, input.source, input.path);

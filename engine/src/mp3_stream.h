@@ -50,10 +50,11 @@ class FrameCursor {
 
 // Copies the frames a cursor over `reader` gives to a sink. Frames that follow one another go out
 // as one write straight from the reader's buffer, so each byte is read once and written once;
-// the run is written before the reader refills its buffer.
+// the run is written before the reader refills its buffer. `byRange`: runs go to the sink as
+// ranges of the source instead (Append), for a sink that copies them itself, later.
 class FrameCopier {
  public:
-  FrameCopier(CFrameReader& reader, ByteSource& source, ByteSink& sink);
+  FrameCopier(CFrameReader& reader, ByteSource& source, ByteSink& sink, bool byRange = false);
   ~FrameCopier();
   FrameCopier(const FrameCopier&) = delete;
   FrameCopier& operator=(const FrameCopier&) = delete;
@@ -63,13 +64,18 @@ class FrameCopier {
   bool Flush();
 
  private:
+  static constexpr std::uint64_t kLongestRange = 8 << 20;
+
   static void BeforeRefill(void* self);
   bool WritePending();
 
   CFrameReader& reader_;
   ByteSource& source_;
   ByteSink& sink_;
+  const bool byRange_;
   std::span<const std::uint8_t> pending_;
+  std::uint64_t rangeStart_ = 0;  // byRange_: the run not yet appended
+  std::uint64_t rangeLength_ = 0;
   bool failed_ = false;
 };
 

@@ -10,6 +10,7 @@
 #include "tandrel_engine/byte_io.h"
 #include "tandrel_engine/operation_options.h"
 #include "tandrel_engine/result_code.h"
+#include "write_behind.h"
 
 namespace tandrel {
 
@@ -50,10 +51,15 @@ class OperationRun {
   ResultCode FinishFailed(const ByteSink& out, const std::string& outPath);
   void Written(const std::string& path);
 
+  // The thread the outputs' writes go to, when the operation has one.
+  void SetWriteBehind(WriteBehind* behind) { behind_ = behind; }
+  WriteBehind* Behind() const { return behind_; }
+
   static constexpr std::uint64_t kCopyBlock = 8 << 20;
 
  private:
   OperationOptions options_;
+  WriteBehind* behind_ = nullptr;
 };
 
 }  // namespace tandrel
