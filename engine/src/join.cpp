@@ -120,6 +120,7 @@ ResultCode JoinMp3(const std::string& saveFileName, const std::vector<std::strin
   auto out = files.Create(saveFileName, &error);
   if (!out) return run.Fail(FailureKind::Create, saveFileName, error);
   if (behind) out = behind->Wrap(std::move(out));
+  run.SetWriteBehind(behind.get());
   std::vector<std::uint8_t> infoBase;
   XingInfo joinInfo;
   std::uint64_t infoAt = 0;
@@ -161,7 +162,7 @@ ResultCode JoinMp3(const std::string& saveFileName, const std::vector<std::strin
     }
     if (!copier.Flush() || mp3.reader.Failed() || run.Cancelled())
       return run.CopyFailed(*out, saveFileName, *input, paths[i], mp3.reader.Failed());
-    if (behind) behind->Drain();
+    if (behind && !run.Settle(*out)) return run.CopyFailed(*out, saveFileName, *input, paths[i]);
     if (sink) sink->Join(Percent(i + 1, paths.size()));
   }
   if (!out->WriteAt(infoAt, BuildInfoFrame(infoBase, joinInfo, ClampTo32(frames), bytes)))
@@ -174,6 +175,8 @@ ResultCode JoinMp3(const std::string& saveFileName, const std::vector<std::strin
       return run.WriteFailed(*out, saveFileName);
   }
   if (!after.empty() && !out->Write(after)) return run.WriteFailed(*out, saveFileName);
+  if (behind && !run.Settle(*out))
+    return run.Cancelled() ? run.Cancel(saveFileName) : run.WriteFailed(*out, saveFileName);
   if (!out->Finish()) return run.FinishFailed(*out, saveFileName);
   run.Written(saveFileName);
   if (sink) sink->StatusChange(4);

@@ -168,6 +168,8 @@ ResultCode WriteMp3Piece(FileSystem& files, OperationRun& run, OutputPiece piece
                                                              ClampTo32(frames), bytes)))
     return run.WriteFailed(*out, path);
   if (!after.empty() && !out->Write(after)) return run.WriteFailed(*out, path);
+  if (run.Behind() && !run.Settle(*out))
+    return run.CopyFailed(*out, path, input.source, input.path);
   if (!out->Finish()) return run.FinishFailed(*out, path);
   run.Written(path);
   return ResultCode::Success;
