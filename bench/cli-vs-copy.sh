@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Times the command-line program beside the plain tools that move the same bytes, on a tmpfs so
 # that the disk plays no part: `tandrel cut --parts 10` beside `split -n 10`, and `tandrel join`
-# of the ten pieces beside `cat`. Best of 3 each, then the ratios, and the cut's peak memory.
+# of the ten pieces beside `cat`. The least of 9 rounds each, then the ratios, and the cut's peak
+# memory.
 #
 #   bench/cli-vs-copy.sh [MP3]     (default: about 576 MB of lame-encoded noise, made here)
 #
@@ -36,26 +37,36 @@ fi
 size=$(stat -c %s "$work/big.mp3")
 cd "$work"
 
-# best SETUP COMMAND...: the least wall time of 3 runs of COMMAND, SETUP (untimed) before each.
-best() {
-  local setup=$1 least='' t
-  shift
-  for _ in 1 2 3; do
-    eval "$setup"
-    /usr/bin/time -f %e -o time.txt "$@" >/dev/null 2>&1
-    t=$(tail -1 time.txt)
-    if [ -z "$least" ] || awk -v a="$t" -v b="$least" 'BEGIN { exit !(a < b) }'; then least=$t; fi
-  done
-  echo "$least"
+# ms COMMAND...: the wall time of one run of COMMAND in milliseconds.
+ms() {
+  local start end
+  start=$(date +%s%N)
+  "$@" >/dev/null 2>&1
+  end=$(date +%s%N)
+  echo $(( (end - start) / 1000000 ))
 }
+least() { if [ -z "$1" ] || [ "$2" -lt "$1" ]; then echo "$2"; else echo "$1"; fi; }
+seconds() { awk -v ms="$1" 'BEGIN { printf "%.3f", ms / 1000 }'; }
 
-cut=$(best 'rm -rf cut; mkdir cut' "$tandrel" cut big.mp3 --parts 10 -q -o cut)
-split=$(best 'rm -rf split; mkdir split' split -n 10 big.mp3 split/x)
+# The pieces to join: one cut first.
+rm -rf cut && mkdir cut
+"$tandrel" cut big.mp3 --parts 10 -q -o cut >/dev/null
 ls cut/*.mp3 > pieces.txt
 [ "$(wc -l < pieces.txt)" -eq 10 ] || { echo "the cut did not make 10 pieces" >&2; exit 1; }
 mapfile -t pieces < pieces.txt
-join=$(best 'rm -f joined.mp3' "$tandrel" join -q -o joined.mp3 "${pieces[@]}")
-catted=$(best 'rm -f catted.mp3' sh -c 'cat "$@" > catted.mp3' sh "${pieces[@]}")
+
+# Rounds of all four, each keeping its least time: runs on this kind of machine vary by a fifth
+# from one to the next, and drift over a minute, so the four are timed side by side.
+cut='' split='' join='' catted=''
+for _ in $(seq "${TANDREL_BENCH_ROUNDS:-9}"); do
+  rm -rf again split && mkdir again split
+  cut=$(least "$cut" "$(ms "$tandrel" cut big.mp3 --parts 10 -q -o again)")
+  split=$(least "$split" "$(ms split -n 10 big.mp3 split/x)")
+  rm -f joined.mp3 catted.mp3
+  join=$(least "$join" "$(ms "$tandrel" join -q -o joined.mp3 "${pieces[@]}")")
+  catted=$(least "$catted" "$(ms sh -c 'cat "$@" > catted.mp3' sh "${pieces[@]}")")
+done
+cut=$(seconds "$cut") split=$(seconds "$split") join=$(seconds "$join") catted=$(seconds "$catted")
 cmp -s catted.mp3 big.mp3 || echo "note: the pieces put end to end differ from the source" >&2
 # The join puts an info frame in front of frames that have none, so it may be a frame longer.
 joined=$(stat -c %s joined.mp3)

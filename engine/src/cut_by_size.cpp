@@ -80,18 +80,23 @@ ResultCode CutMp3(const Cut& cut, std::int32_t fileSize, ProgressSink* sink, Fil
   cursor.Next();
   // The wrap is told how many pieces there are; only it needs the frames counted first.
   const auto count = run.Wraps() ? CountPieces(run, cursor, limit) : n;
+  PieceOrder order(run, sink);
   for (std::uint64_t k = 1; cursor.HasFrame(); ++k) {
     const auto name = PieceName(cut.savePath, cut.base, k, ".mp3");
     if (FindSameFile(files, name, sourceId))
-      return run.Fail(FailureKind::SameFile, name, 0, cut.path);
+      return order.End(run.Fail(FailureKind::SameFile, name, 0, cut.path));
     OutputPiece piece{static_cast<int>(k), static_cast<int>(count), name};
-    const auto written = WriteMp3Piece(files, run, piece, {mp3, source, cut.path}, cursor,
-                                       std::numeric_limits<std::uint64_t>::max(), limit);
-    if (written != ResultCode::Success) return written;
-    if (sink) sink->Cut(Percent(k, n));
+    auto code = ResultCode::Success;
+    auto out = WriteMp3Piece(files, run, piece, {mp3, source, cut.path}, cursor,
+                             std::numeric_limits<std::uint64_t>::max(), limit, code);
+    if (!out) return order.End(code);
+    if (const auto named = order.Add(std::move(out), name, Percent(k, n));
+        named != ResultCode::Success)
+      return named;
   }
   // The frames ran out: at the end of the source, or at a read error.
-  if (mp3.reader.Failed()) return run.Fail(FailureKind::Read, cut.path, source.Error());
+  if (mp3.reader.Failed()) return order.End(run.Fail(FailureKind::Read, cut.path, source.Error()));
+  if (const auto named = order.End(ResultCode::Success); named != ResultCode::Success) return named;
   if (sink) sink->StatusChange(3);
   return ResultCode::Success;
 }

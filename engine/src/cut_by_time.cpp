@@ -85,6 +85,7 @@ ResultCode CutMp3(const std::vector<SectionRecord>& sections, const Input& input
   FrameCursor cursor(mp3.reader, mp3.layout.audioFrames);
 
   const auto n = sections.size();
+  PieceOrder order(run, sink);
   for (std::size_t k = 0; k < n; ++k) {
     const auto& s = sections[k];
     // Frames [floor((start - 1) / ms), floor(end / ms)) counted from the first audio frame, so
@@ -96,11 +97,15 @@ ResultCode CutMp3(const std::vector<SectionRecord>& sections, const Input& input
     // A section past the end of the stream gives a piece without frames.
     const bool any = first < last && cursor.SeekFrame(first);
     OutputPiece piece{static_cast<int>(k + 1), static_cast<int>(n), s.path};
-    const auto written = WriteMp3Piece(files, run, piece, {mp3, input.source, input.path}, cursor,
-                                       any ? last : 0, std::numeric_limits<std::uint64_t>::max());
-    if (written != ResultCode::Success) return written;
-    if (sink) sink->Cut(Percent(k + 1, n));
+    auto code = ResultCode::Success;
+    auto out = WriteMp3Piece(files, run, piece, {mp3, input.source, input.path}, cursor,
+                             any ? last : 0, std::numeric_limits<std::uint64_t>::max(), code);
+    if (!out) return order.End(code);
+    if (const auto named = order.Add(std::move(out), s.path, Percent(k + 1, n));
+        named != ResultCode::Success)
+      return named;
   }
+  if (const auto named = order.End(ResultCode::Success); named != ResultCode::Success) return named;
   if (sink) sink->StatusChange(3);
   return ResultCode::Success;
 }

@@ -125,9 +125,14 @@ std::uint64_t CountPieceFrames(const OperationRun& run, FrameCursor& cursor, std
 
 }  // namespace
 
-ResultCode WriteMp3Piece(FileSystem& files, OperationRun& run, OutputPiece piece,
-                         const Mp3Input& input, FrameCursor& cursor, std::uint64_t endIndex,
-                         std::uint64_t byteLimit) {
+std::unique_ptr<ByteSink> WriteMp3Piece(FileSystem& files, OperationRun& run, OutputPiece piece,
+                                        const Mp3Input& input, FrameCursor& cursor,
+                                        std::uint64_t endIndex, std::uint64_t byteLimit,
+                                        ResultCode& code) {
+  const auto failed = [&code](ResultCode result) {
+    code = result;
+    return nullptr;
+  };
   const auto& layout = input.mp3.layout;
   std::vector<std::uint8_t> before;
   std::vector<std::uint8_t> after;
@@ -140,38 +145,71 @@ ResultCode WriteMp3Piece(FileSystem& files, OperationRun& run, OutputPiece piece
     after = run.After(piece);
   }
   const auto& path = piece.path;
-  if (run.Cancelled()) return run.Cancel(path);
+  if (run.Cancelled()) return failed(run.Cancel(path));
   int error = 0;
   auto out = files.Create(path, &error);
-  if (!out) return run.Fail(FailureKind::Create, path, error);
+  if (!out) return failed(run.Fail(FailureKind::Create, path, error));
   if (run.Behind()) out = run.Behind()->Wrap(std::move(out));
-  if (!before.empty() && !out->Write(before)) return run.WriteFailed(*out, path);
+  if (!before.empty() && !out->Write(before)) return failed(run.WriteFailed(*out, path));
   // A placeholder of the info frame's length first; it is completed once the counts are known.
   const std::uint64_t infoAt = before.size();
   if (layout.hasInfo && !out->Write(BuildInfoFrame(layout.infoFrame, layout.info, 0, 0)))
-    return run.WriteFailed(*out, path);
+    return failed(run.WriteFailed(*out, path));
   std::uint64_t frames = 0;
   std::uint64_t bytes = 0;
   {
     FrameCopier copier(input.mp3.reader, input.source, *out, run.Behind() != nullptr);
     while (cursor.HasFrame() && cursor.Index() < endIndex && bytes < byteLimit) {
       if (run.Cancelled() || !copier.Add(cursor.Offset(), cursor.Length()))
-        return run.CopyFailed(*out, path, input.source, input.path);
+        return failed(run.CopyFailed(*out, path, input.source, input.path));
       ++frames;
       bytes += cursor.Length();
       cursor.Next();
     }
     if (!copier.Flush() || input.mp3.reader.Failed() || run.Cancelled())
-      return run.CopyFailed(*out, path, input.source, input.path, input.mp3.reader.Failed());
+      return failed(
+          run.CopyFailed(*out, path, input.source, input.path, input.mp3.reader.Failed()));
   }
   if (layout.hasInfo && !out->WriteAt(infoAt, BuildInfoFrame(layout.infoFrame, layout.info,
                                                              ClampTo32(frames), bytes)))
-    return run.WriteFailed(*out, path);
-  if (!after.empty() && !out->Write(after)) return run.WriteFailed(*out, path);
-  if (run.Behind() && !run.Settle(*out))
-    return run.CopyFailed(*out, path, input.source, input.path);
-  if (!out->Finish()) return run.FinishFailed(*out, path);
-  run.Written(path);
+    return failed(run.WriteFailed(*out, path));
+  if (!after.empty() && !out->Write(after)) return failed(run.WriteFailed(*out, path));
+  code = ResultCode::Success;
+  return out;
+}
+
+PieceOrder::PieceOrder(OperationRun& run, ProgressSink* sink) : run_(run), sink_(sink) {}
+
+ResultCode PieceOrder::Add(std::unique_ptr<ByteSink> out, const std::string& path,
+                           std::int16_t percent) {
+  if (const auto named = NameHeld(); named != ResultCode::Success) return named;
+  // A cancel seen now stops the run at this piece; the one before it was all written already.
+  if (run_.Behind() && run_.Cancelled()) return run_.Cancel(path);
+  held_ = std::move(out);
+  heldPath_ = path;
+  heldPercent_ = percent;
+  return run_.Behind() ? ResultCode::Success : NameHeld();
+}
+
+ResultCode PieceOrder::End(ResultCode code) {
+  if (code == ResultCode::Success) {
+    if (held_ && run_.Behind() && run_.Cancelled()) return run_.Cancel(heldPath_);
+    return NameHeld();
+  }
+  // The next piece failed or the run was cancelled in it: the one before it stays once all of it
+  // is written out.
+  if (held_ && held_->Error() == 0) NameHeld();
+  return code;
+}
+
+// The held piece's writes are all queued; its Error waits for them.
+ResultCode PieceOrder::NameHeld() {
+  if (!held_) return ResultCode::Success;
+  const auto out = std::move(held_);
+  if (out->Error() != 0) return run_.WriteFailed(*out, heldPath_);
+  if (!out->Finish()) return run_.FinishFailed(*out, heldPath_);
+  run_.Written(heldPath_);
+  if (sink_) sink_->Cut(heldPercent_);
   return ResultCode::Success;
 }
 

@@ -4,6 +4,7 @@
 // engine.
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "tandrel_engine/byte_io.h"
 #include "tandrel_engine/file_system.h"
 #include "tandrel_engine/frame_reader.h"
+#include "tandrel_engine/operations.h"
 #include "tandrel_engine/result_code.h"
 
 namespace tandrel {
@@ -99,11 +101,35 @@ struct Mp3Input {
 // cursor's current one on while their index is below `endIndex` and the piece holds fewer than
 // `byteLimit` frame bytes (the frame that reaches the limit is included), the wrap's After bytes;
 // then the info frame is completed with the piece's counts. Leaves the cursor on the first frame
-// not written. OpenFailed, recorded in the run, when the piece cannot be created, a read or a
-// write fails, or the run is cancelled.
-ResultCode WriteMp3Piece(FileSystem& files, OperationRun& run, OutputPiece piece,
-                         const Mp3Input& input, FrameCursor& cursor, std::uint64_t endIndex,
-                         std::uint64_t byteLimit);
+// not written. Gives the output, not yet named (see PieceOrder); or nullptr and OpenFailed in
+// `code`, recorded in the run, when the piece cannot be created, a read or a write fails, or the
+// run is cancelled.
+std::unique_ptr<ByteSink> WriteMp3Piece(FileSystem& files, OperationRun& run, OutputPiece piece,
+                                        const Mp3Input& input, FrameCursor& cursor,
+                                        std::uint64_t endIndex, std::uint64_t byteLimit,
+                                        ResultCode& code);
+
+// Names a cut's pieces in order and tells the progress of each once it is named. With the writes
+// behind, a piece is named only once the next one is written out too, to the other thread, so
+// that the two go out at once. A failure anywhere leaves exactly the pieces before it; a cancel
+// the pieces before the one being read then.
+class PieceOrder {
+ public:
+  PieceOrder(OperationRun& run, ProgressSink* sink);
+  // A piece written whole and unnamed, with the progress value to tell once it is named.
+  ResultCode Add(std::unique_ptr<ByteSink> out, const std::string& path, std::int16_t percent);
+  // The cut ended after the pieces added, with `code`: success, or the next piece's failure.
+  ResultCode End(ResultCode code);
+
+ private:
+  ResultCode NameHeld();
+
+  OperationRun& run_;
+  ProgressSink* sink_;
+  std::unique_ptr<ByteSink> held_;
+  std::string heldPath_;
+  std::int16_t heldPercent_ = 0;
+};
 
 // The pieces a cut by size of `byteLimit` frame bytes makes of the frames from the cursor's
 // current one on; the cursor is left where it was. Stops early when the run is cancelled.

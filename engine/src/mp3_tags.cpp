@@ -42,8 +42,8 @@ std::uint64_t TrailingTagSize(ByteSource& source, std::uint64_t floor, std::uint
 
   if (last.size() == kId3v1Size && Starts(last, "TAG")) {
     const auto extended = kId3v1Size + kId3v1ExtendedSize;
-    if (room >= extended && Starts(Tail(source, floor, end - kId3v1Size, kId3v1ExtendedSize),
-                                   "TAG+"))
+    if (room >= extended &&
+        Starts(Tail(source, floor, end - kId3v1Size, kId3v1ExtendedSize), "TAG+"))
       return extended;
     return kId3v1Size;
   }

@@ -12,10 +12,10 @@ constexpr std::uint32_t kBitratesKbps[2][16] = {
 // Hz by version field and sample-rate index; the reserved entries hold 1 so nothing divides by
 // zero.
 constexpr std::uint32_t kSampleRates[4][4] = {
-    {11025, 12000, 8000, 1},  // 00 MPEG-2.5
-    {1, 1, 1, 1},             // 01 reserved
-    {22050, 24000, 16000, 1}, // 10 MPEG-2
-    {44100, 48000, 32000, 1}, // 11 MPEG-1
+    {11025, 12000, 8000, 1},   // 00 MPEG-2.5
+    {1, 1, 1, 1},              // 01 reserved
+    {22050, 24000, 16000, 1},  // 10 MPEG-2
+    {44100, 48000, 32000, 1},  // 11 MPEG-1
 };
 
 // Whole milliseconds of a frame by sample-rate index: 1152 samples at the MPEG-1 rates (MPEG-2

@@ -54,13 +54,10 @@ class OperationRun {
   // The thread the outputs' writes go to, when the operation has one.
   void SetWriteBehind(WriteBehind* behind) { behind_ = behind; }
   WriteBehind* Behind() const { return behind_; }
-  // Waits for the writes still behind, so that a failure or a cancel while they ran is seen
-  // before an output is named or reported done: false when `out` failed or the run was
-  // cancelled.
-  bool Settle(const ByteSink& out) const {
-    if (behind_) behind_->Drain();
-    return out.Error() == 0 && !Cancelled();
-  }
+  // Waits for the writes of `out` still behind (its Error does), so that a failure or a cancel
+  // while they ran is seen before it is named or reported done: false when `out` failed or the
+  // run was cancelled.
+  bool Settle(const ByteSink& out) const { return out.Error() == 0 && !Cancelled(); }
 
   static constexpr std::uint64_t kCopyBlock = 8 << 20;
 

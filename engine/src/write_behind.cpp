@@ -170,18 +170,23 @@ std::unique_ptr<WriteBehind> WriteBehind::Start(std::uint64_t bytes, bool source
   constexpr std::uint64_t kWorthIt = 16 * 1024 * 1024;
   if (bytes < kWorthIt || !sourcesReadConcurrently) return nullptr;
   try {
-    return std::unique_ptr<WriteBehind>(new WriteBehind(std::make_unique<Queue>()));
+    return std::unique_ptr<WriteBehind>(new WriteBehind());
   } catch (const std::system_error&) {
     return nullptr;  // no thread to be had: the operation writes in turn
   }
 }
 
+WriteBehind::WriteBehind() {
+  for (auto& queue : queues_) queue = std::make_unique<Queue>();
+}
+
 std::unique_ptr<ByteSink> WriteBehind::Wrap(std::unique_ptr<ByteSink> out) {
-  return std::make_unique<QueuedSink>(*queue_, std::move(out));
+  auto& queue = *queues_[next_++ % 2];
+  return std::make_unique<QueuedSink>(queue, std::move(out));
 }
 
 void WriteBehind::Drain() {
-  queue_->Drain();
+  for (auto& queue : queues_) queue->Drain();
 }
 #else
 class WriteBehind::Queue {};
@@ -195,9 +200,9 @@ std::unique_ptr<ByteSink> WriteBehind::Wrap(std::unique_ptr<ByteSink> out) {
 }
 
 void WriteBehind::Drain() {}
-#endif
 
-WriteBehind::WriteBehind(std::unique_ptr<Queue> queue) : queue_(std::move(queue)) {}
+WriteBehind::WriteBehind() = default;
+#endif
 
 WriteBehind::~WriteBehind() = default;
 

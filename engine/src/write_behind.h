@@ -1,7 +1,9 @@
 #pragma once
 
-// Output writes done in order on a thread of their own, so that an operation reads and parses
-// its input while the bytes before go out. Internal to the engine.
+// Output writes done on threads of their own, so that an operation reads and parses its input
+// while the bytes before go out: each output's writes in order on one thread, consecutive
+// outputs on two threads by turns, so that one output can go out while the next one does.
+// Internal to the engine.
 
 #include <cstdint>
 #include <memory>
@@ -24,7 +26,8 @@ class WriteBehind {
   // queues the range (the source must live until the steps ran: until Finish returns, Drain, or
   // the output is destroyed). A failed step fails the calls after it and Finish; Error and
   // NamingFailed tell as `out` does. Destroying the output drops what is still queued for it.
-  // One output at a time.
+  // Outputs wrapped one after the other alternate between the two threads. An output's Error
+  // waits for its own steps.
   std::unique_ptr<ByteSink> Wrap(std::unique_ptr<ByteSink> out);
   // Waits until every step queued so far has run.
   void Drain();
@@ -32,8 +35,9 @@ class WriteBehind {
   class Queue;
 
  private:
-  explicit WriteBehind(std::unique_ptr<Queue> queue);
-  std::unique_ptr<Queue> queue_;
+  WriteBehind();
+  std::unique_ptr<Queue> queues_[2];
+  unsigned next_ = 0;
 };
 
 }  // namespace tandrel

@@ -41,8 +41,9 @@ bool ParseXingHeader(std::span<const std::uint8_t> frame, XingInfo& info) {
   found.tagOffset = static_cast<std::uint32_t>(tag);
   found.version = header.IsMpeg1() ? 1 : 0;
   // Half the MPEG-1 rates for MPEG-2, a quarter for MPEG-2.5.
-  found.sampleRate = kXingSampleRates[header.SampleRateIndex()] >>
-                     (header.IsMpeg1() ? 0 : header.IsMpeg25() ? 2 : 1);
+  found.sampleRate = kXingSampleRates[header.SampleRateIndex()] >> (header.IsMpeg1()    ? 0
+                                                                    : header.IsMpeg25() ? 2
+                                                                                        : 1);
   found.flags = GetBe32(frame, tag + 4);
   std::size_t at = tag + 8;
   // Each field is present only when its flag is set, and only trusted when all its bytes are.
