@@ -30,6 +30,11 @@ class ProgressSink {
 // failed read or write is OpenFailed, never success. No notification follows a failure;
 // StatusChange comes last, only on success. `sink` may be null.
 //
+// An MP3 cut or join of more than 16 MB of files reads and parses on the caller's thread and
+// writes on threads of its own where the platform has them (two for a cut, so that one piece
+// goes out while the next one does): the kernel copies the frames' byte ranges, the outputs are
+// named in order, and every notification and wrap call still comes on the caller's thread.
+//
 // Each operation has a second form taking OperationOptions: a cancel flag, a wrap of bytes around
 // each output and a report of what was written and what failed (operation_options.h). The first
 // form is the second with no options.
