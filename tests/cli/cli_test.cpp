@@ -19,7 +19,7 @@
 #include "cli/section_plan.h"
 #include "fixtures/mp3_decoder.h"
 #include "fixtures/temp_dir.h"
-#include "tests/cli/shell_run.h"
+#include "tests/cli/program_run.h"
 
 namespace tandrel::cli {
 namespace {

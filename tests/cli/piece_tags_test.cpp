@@ -20,7 +20,7 @@
 #include "fixtures/mp3_decoder.h"
 #include "fixtures/mpeg_builder.h"
 #include "fixtures/temp_dir.h"
-#include "tests/cli/shell_run.h"
+#include "tests/cli/program_run.h"
 
 namespace tandrel::cli {
 namespace {

@@ -22,7 +22,8 @@ std::string ReadText(const std::string& path) {
 }  // namespace
 
 RunningProgram::RunningProgram(const std::vector<std::string>& args, const RunOptions& options) {
-  std::vector<std::string> argv{TANDREL_CLI_PROGRAM};
+  std::vector<std::string> argv;
+  if (!options.other) argv.push_back(TANDREL_CLI_PROGRAM);
   argv.insert(argv.end(), args.begin(), args.end());
   std::vector<char*> pointers;
   for (auto& arg : argv) pointers.push_back(arg.data());
@@ -57,7 +58,7 @@ RunningProgram::RunningProgram(const std::vector<std::string>& args, const RunOp
                          ::setuid(*options.user) != 0))
       ::_exit(126);
     if (::chdir(options.cwd.c_str()) != 0) ::_exit(126);
-    ::execv(pointers[0], pointers.data());
+    ::execvp(pointers[0], pointers.data());
     ::_exit(127);
   }
   for (const int fd : {in, out, err})
@@ -122,6 +123,18 @@ ProgramRun RunningProgram::Wait(std::chrono::milliseconds limit) {
 
 ProgramRun RunTandrel(const std::vector<std::string>& args, const RunOptions& options) {
   return RunningProgram(args, options).Wait(options.limit);
+}
+
+ProgramRun Command(const std::vector<std::string>& argv, const std::string& cwd) {
+  auto options = RunIn(cwd);
+  options.other = true;
+  return RunningProgram(argv, options).Wait(options.limit);
+}
+
+std::string Quote(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
 }
 
 bool HasProgram(const std::string& program) {

@@ -31,6 +31,7 @@ struct RunOptions {
   // Standard error goes to a pseudo-terminal that is the child's controlling terminal, as in a
   // shell: the program draws its progress there, and Type() reaches it as a keyboard does.
   bool terminal = false;
+  bool other = false;  // the program is not this one: the arguments start with its name (on PATH)
 };
 
 // Options that only name the folder to run in.
@@ -73,6 +74,15 @@ class RunningProgram {
 
 // Runs the program to its end and gives what it did.
 ProgramRun RunTandrel(const std::vector<std::string>& args, const RunOptions& options = {});
+inline ProgramRun Tandrel(const std::vector<std::string>& args, const std::string& cwd = ".") {
+  return RunTandrel(args, RunIn(cwd));
+}
+// The same for another program, `argv` starting with its name.
+ProgramRun Command(const std::vector<std::string>& argv, const std::string& cwd = ".");
+// `text` quoted for the shell.
+std::string Quote(const std::string& text);
+
+using Strings = std::vector<std::string>;
 
 // Whether `program` is found on PATH.
 bool HasProgram(const std::string& program);
