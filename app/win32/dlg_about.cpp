@@ -62,13 +62,7 @@ DlgAbout::~DlgAbout() {
 }
 
 LRESULT CALLBACK DlgAbout::WindowProc(HWND window, UINT message, WPARAM w, LPARAM l) {
-  if (message == WM_NCCREATE) {
-    auto* self = static_cast<DlgAbout*>(reinterpret_cast<CREATESTRUCTW*>(l)->lpCreateParams);
-    self->window_ = window;
-    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<DlgAbout*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-  return self != nullptr ? self->Handle(message, w, l) : ::DefWindowProcW(window, message, w, l);
+  return DispatchToForm(window, message, w, l, &DlgAbout::window_, &DlgAbout::Handle);
 }
 
 LRESULT DlgAbout::Handle(UINT message, WPARAM w, LPARAM l) {

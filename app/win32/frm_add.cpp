@@ -108,13 +108,7 @@ void FrmAdd::SetSliderRange(int minimum, int maximum) {
 }
 
 LRESULT CALLBACK FrmAdd::WindowProc(HWND window, UINT message, WPARAM w, LPARAM l) {
-  if (message == WM_NCCREATE) {
-    auto* self = static_cast<FrmAdd*>(reinterpret_cast<CREATESTRUCTW*>(l)->lpCreateParams);
-    self->window_ = window;
-    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<FrmAdd*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-  return self != nullptr ? self->Handle(message, w, l) : ::DefWindowProcW(window, message, w, l);
+  return DispatchToForm(window, message, w, l, &FrmAdd::window_, &FrmAdd::Handle);
 }
 
 LRESULT FrmAdd::Handle(UINT message, WPARAM w, LPARAM l) {

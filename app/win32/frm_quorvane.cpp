@@ -100,13 +100,7 @@ void FrmQuorvane::SetText(int id, const std::wstring& text) {
 }
 
 LRESULT CALLBACK FrmQuorvane::WindowProc(HWND window, UINT message, WPARAM w, LPARAM l) {
-  if (message == WM_NCCREATE) {
-    auto* self = static_cast<FrmQuorvane*>(reinterpret_cast<CREATESTRUCTW*>(l)->lpCreateParams);
-    self->window_ = window;
-    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<FrmQuorvane*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-  return self != nullptr ? self->Handle(message, w, l) : ::DefWindowProcW(window, message, w, l);
+  return DispatchToForm(window, message, w, l, &FrmQuorvane::window_, &FrmQuorvane::Handle);
 }
 
 LRESULT FrmQuorvane::Handle(UINT message, WPARAM w, LPARAM l) {

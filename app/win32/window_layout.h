@@ -51,6 +51,22 @@ void CentreOnScreen(HWND window);
 bool RegisterFormClass(const wchar_t* name, WNDPROC procedure, HICON icon = nullptr,
                        HICON smallIcon = nullptr);
 
+// The body of a form's window procedure: the form given to CreateWindowEx as its creation
+// parameter keeps the window in its member `window` and handles every message from
+// WM_NCCREATE on with `handler`; messages before that take the default.
+template <class Form>
+LRESULT DispatchToForm(HWND window, UINT message, WPARAM w, LPARAM l, HWND Form::*handle,
+                       LRESULT (Form::*handler)(UINT, WPARAM, LPARAM)) {
+  if (message == WM_NCCREATE) {
+    auto* self = static_cast<Form*>(reinterpret_cast<CREATESTRUCTW*>(l)->lpCreateParams);
+    self->*handle = window;
+    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<Form*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+  return self != nullptr ? (self->*handler)(message, w, l)
+                         : ::DefWindowProcW(window, message, w, l);
+}
+
 // A plain window class whose windows pass their children's notifications (WM_COMMAND,
 // WM_NOTIFY, WM_HSCROLL) to the top window, so that the tab pages and the frames hold controls
 // without handling them. Registered once.
