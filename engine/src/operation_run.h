@@ -51,7 +51,7 @@ class OperationRun {
   ResultCode FinishFailed(const ByteSink& out, const std::string& outPath);
   void Written(const std::string& path);
 
-  // The thread the outputs' writes go to, when the operation has one.
+  // The threads the outputs' writes go to, when the operation has them.
   void SetWriteBehind(WriteBehind* behind) { behind_ = behind; }
   WriteBehind* Behind() const { return behind_; }
   // Waits for the writes of `out` still behind (its Error does), so that a failure or a cancel
