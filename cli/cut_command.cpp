@@ -34,7 +34,7 @@
 #include "cli/tag_wrap.h"
 #include "cli/timeline.h"
 #include "cli/usage_error.h"
-#include "tandrel/media_info.h"
+#include "tandrel/media_info_index.h"
 #include "tandrel/result_messages.h"
 #include "tandrel_engine/operation_options.h"
 #include "tandrel_engine/operations.h"
@@ -72,6 +72,7 @@ struct SourcePlan {
   std::optional<Timeline> timeline;   // time cuts
   std::vector<TimeSection> sections;  // time cuts
   std::vector<std::string> paths;     // time cuts: one per section
+  tandrel::FrameIndex frames;         // time cuts of an MP3: the frames the plan counted
   std::string savePath;               // size cuts
 };
 
@@ -160,7 +161,7 @@ std::string Lower(std::string text) {
 // The sections of a time cut of `source`, or the code and reason that stop it.
 void PlanSections(const CutWay& w, const CueFile* cueFile, SourcePlan& plan) {
   TandrelMediaInfo media{};
-  if (const int code = Tandrel_ReadMediaInfo(plan.source.c_str(), &media); code != 0) {
+  if (const int code = tandrel::ReadMediaInfo(plan.source, media, &plan.frames); code != 0) {
     plan.code = code;
     return;
   }
@@ -334,6 +335,8 @@ Outcome CutByTime(const CutWay& w, const SourcePlan& plan, ProgressBar& bar,
   std::size_t from = 0;
   const auto wrap = tags ? TimeCutTags(w, plan, from) : nullptr;
   options.wrap = wrap.get();
+  // The cut walks only the frames near each piece's ends; it copies the rest as counted.
+  options.frames = &plan.frames;
   for (; from < total; from += kMaxSectionsPerCall) {
     const auto count = std::min(kMaxSectionsPerCall, total - from);
     const auto list = SectionList(*plan.timeline, std::span(plan.sections).subspan(from, count),

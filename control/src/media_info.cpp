@@ -1,9 +1,8 @@
 // Tandrel_ReadMediaInfo: the engine's readers put to one read-only pass over a file.
 
-#include "tandrel/media_info.h"
-
 #include <string>
 
+#include "tandrel/media_info_index.h"
 #include "tandrel_engine/audio_kind.h"
 #include "tandrel_engine/byte_io.h"
 #include "tandrel_engine/frame_reader.h"
@@ -24,7 +23,7 @@ constexpr short kWaveCorrupted = Code(ResultCode::WaveCorrupted);
 constexpr short kNotSupported = Code(ResultCode::NotSupported);
 constexpr short kInvalidParameter = Code(ResultCode::InvalidParameter);
 
-short ReadMp3(tandrel::ByteSource& source, TandrelMediaInfo& info) {
+short ReadMp3(tandrel::ByteSource& source, TandrelMediaInfo& info, tandrel::FrameIndex* index) {
   tandrel::CFrameReader reader;
   if (!reader.Open(source)) return kOpenFailed;
   const auto layout = tandrel::LocateMp3Stream(reader);
@@ -43,7 +42,7 @@ short ReadMp3(tandrel::ByteSource& source, TandrelMediaInfo& info) {
 
   // The info frame carries whatever bitrate its encoder chose for it: it says nothing about the
   // audio's bitrate and is not an audio frame, so it is not counted.
-  const auto count = tandrel::CountStreamFrames(source, layout);
+  const auto count = tandrel::CountStreamFrames(source, layout, index);
   if (count.failed) return kOpenFailed;
   info.frameCount = count.frames;
   info.variableBitrate = count.variableBitrate ? 1 : 0;
@@ -67,20 +66,32 @@ short ReadWave(tandrel::ByteSource& source, TandrelMediaInfo& info) {
 
 }  // namespace
 
-extern "C" short Tandrel_ReadMediaInfo(const char* fileName, TandrelMediaInfo* info) {
-  if (fileName == nullptr || info == nullptr) return kInvalidParameter;
-  *info = TandrelMediaInfo{};
+namespace tandrel {
+
+short ReadMediaInfo(const std::string& path, TandrelMediaInfo& info, FrameIndex* index) {
+  info = TandrelMediaInfo{};
   try {
-    const std::string path(fileName);
-    const auto kind = tandrel::GetAudioKind(path);
-    info->kind = static_cast<int>(kind);
-    if (kind == tandrel::AudioKind::None) return kNotSupported;
-    const auto source = tandrel::OpenFileSource(path);
+    const auto kind = GetAudioKind(path);
+    info.kind = static_cast<int>(kind);
+    if (kind == AudioKind::None) return kNotSupported;
+    const auto source = OpenFileSource(path);
     if (!source) return kOpenFailed;
-    info->fileSize = source->Size();
-    return kind == tandrel::AudioKind::Wave ? ReadWave(*source, *info) : ReadMp3(*source, *info);
+    info.fileSize = source->Size();
+    return kind == AudioKind::Wave ? ReadWave(*source, info) : ReadMp3(*source, info, index);
   } catch (...) {
     // Out of memory: nothing may cross the C interface.
+    return kOpenFailed;
+  }
+}
+
+}  // namespace tandrel
+
+extern "C" short Tandrel_ReadMediaInfo(const char* fileName, TandrelMediaInfo* info) {
+  if (fileName == nullptr || info == nullptr) return kInvalidParameter;
+  try {
+    return tandrel::ReadMediaInfo(fileName, *info, nullptr);
+  } catch (...) {
+    *info = TandrelMediaInfo{};
     return kOpenFailed;
   }
 }

@@ -82,7 +82,7 @@ ResultCode CutMp3(const std::vector<SectionRecord>& sections, const Input& input
   const auto behind = WriteBehind::Start(input.source.Size(), input.source.ReadsConcurrently());
   run.SetWriteBehind(behind.get());
   const std::uint64_t ms = mp3.layout.reference.MsPerFrame();
-  FrameCursor cursor(mp3.reader, mp3.layout.audioFrames);
+  FrameCursor cursor(mp3.reader, mp3.layout.audioFrames, run.KnownFrames(input.source, mp3.layout));
 
   const auto n = sections.size();
   PieceOrder order(run, sink);

@@ -20,7 +20,8 @@ class FileSource final : public ByteSource {
   FileSource(int fd, const struct stat& st)
       : fd_(fd),
         size_(static_cast<std::uint64_t>(st.st_size)),
-        identity_{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)} {}
+        identity_{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)},
+        modified_(std::int64_t{st.st_mtim.tv_sec} * 1'000'000'000 + st.st_mtim.tv_nsec) {}
   ~FileSource() override { ::close(fd_); }
 
   std::uint64_t Size() const override { return size_; }
@@ -37,6 +38,7 @@ class FileSource final : public ByteSource {
     return done;
   }
   std::optional<FileIdentity> Identity() const override { return identity_; }
+  std::optional<std::int64_t> ModifiedTime() const override { return modified_; }
   int NativeHandle() const override { return fd_; }
   bool ReadsConcurrently() const override { return true; }
   int Error() const override { return error_; }
@@ -45,6 +47,7 @@ class FileSource final : public ByteSource {
   int fd_;
   std::uint64_t size_;
   FileIdentity identity_;
+  std::int64_t modified_;
   std::atomic<int> error_{0};  // reads may run on two threads at once
 };
 

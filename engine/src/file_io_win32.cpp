@@ -120,7 +120,10 @@ class FileSource final : public ByteSource {
   FileSource(Handle h, const BY_HANDLE_FILE_INFORMATION& info)
       : h_(std::move(h)),
         size_(std::uint64_t{info.nFileSizeHigh} << 32 | info.nFileSizeLow),
-        identity_(IdentityOf(info)) {}
+        identity_(IdentityOf(info)),
+        modified_(
+            static_cast<std::int64_t>(std::uint64_t{info.ftLastWriteTime.dwHighDateTime} << 32 |
+                                      info.ftLastWriteTime.dwLowDateTime)) {}
 
   std::uint64_t Size() const override { return size_; }
   std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> dst) override {
@@ -137,11 +140,13 @@ class FileSource final : public ByteSource {
     return done;
   }
   std::optional<FileIdentity> Identity() const override { return identity_; }
+  std::optional<std::int64_t> ModifiedTime() const override { return modified_; }
 
  private:
   Handle h_;
   std::uint64_t size_;
   FileIdentity identity_;
+  std::int64_t modified_;
 };
 
 std::atomic<unsigned> tempCounter{0};

@@ -35,10 +35,11 @@ void OpenAt(CFrameReader& reader, ByteSource& source, const Mp3Layout& layout, s
   reader.Seek(from);
 }
 
-// Counts the frames a reader finds, in stretches.
+// Counts the frames a reader finds, in stretches, and marks them when given marks.
 class FrameTally {
  public:
-  FrameTally(CFrameReader& reader, StreamCount& count) : reader_(reader), count_(count) {}
+  FrameTally(CFrameReader& reader, StreamCount& count, FrameMarks* marks)
+      : reader_(reader), count_(count), marks_(marks) {}
 
   // Counts frames until one that begins at or after `until`, which is left uncounted (the next
   // stretch starts with it); false when the stream ended first.
@@ -53,6 +54,7 @@ class FrameTally {
       }
       if (reader_.GetFrameOffset() >= until) return true;
       pending_ = false;
+      if (marks_) marks_->Add(count_.frames, reader_.GetFrameOffset(), reader_.GetBodySize() + 4);
       const auto bitrate = reader_.GetHeader().Bitrate();
       if (count_.frames++ == 0) {
         count_.firstBitrate = bitrate;
@@ -65,22 +67,83 @@ class FrameTally {
  private:
   CFrameReader& reader_;
   StreamCount& count_;
+  FrameMarks* marks_;
   bool pending_ = false;
 };
 
 }  // namespace
 
-StreamCount CountStreamFrames(ByteSource& source, const Mp3Layout& layout) {
+void FrameMarks::Add(std::uint64_t index, std::uint64_t offset, std::uint32_t length) {
+  if (ended_ || index != next_) return;
+  // Bytes before this frame that no frame holds belong to the stretch they lie in.
+  if (!marks_.empty() && offset != end_) marks_.back().solid = false;
+  if (marks_.empty() || index - marks_.back().index >= stride_) {
+    marks_.push_back({index, offset, true});
+    if (marks_.size() > kMaxMarks) Thin();
+  }
+  next_ = index + 1;
+  end_ = offset + length;
+}
+
+void FrameMarks::Append(const FrameMarks& next) {
+  if (ended_ || next.marks_.empty()) return;
+  const auto first = next_;
+  if (!marks_.empty() && next.marks_.front().offset != end_) marks_.back().solid = false;
+  for (auto mark : next.marks_) {
+    mark.index += first;
+    marks_.push_back(mark);
+  }
+  next_ = first + next.next_;
+  end_ = next.end_;
+  stride_ = std::max(stride_, next.stride_);
+  while (marks_.size() > kMaxMarks) Thin();
+}
+
+void FrameMarks::End() {
+  if (ended_) return;
+  if (!marks_.empty()) marks_.push_back({next_, end_, false});
+  ended_ = true;
+}
+
+// Keeps every other mark; a stretch that is the two joined is solid when both were.
+void FrameMarks::Thin() {
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < marks_.size(); i += 2) {
+    auto mark = marks_[i];
+    if (i + 1 < marks_.size()) mark.solid = mark.solid && marks_[i + 1].solid;
+    marks_[kept++] = mark;
+  }
+  marks_.resize(kept);
+  stride_ *= 2;
+}
+
+const FrameMarks::Mark* FrameMarks::AtOrBefore(std::uint64_t index) const {
+  const auto after = std::upper_bound(marks_.begin(), marks_.end(), index,
+                                      [](std::uint64_t i, const Mark& m) { return i < m.index; });
+  return after == marks_.begin() ? nullptr : &*(after - 1);
+}
+
+bool FrameIndex::Describes(const ByteSource& source, const Mp3Layout& layout) const {
+  return marks.Ended() && identity && source.Identity() == identity &&
+         source.ModifiedTime() == modified && source.Size() == size &&
+         layout.audioFrames == audioFrames && layout.audioEnd == audioEnd &&
+         layout.reference.Word() == reference && layout.referenceLength == referenceLength;
+}
+
+namespace {
+
+StreamCount CountInto(ByteSource& source, const Mp3Layout& layout, FrameMarks* marks) {
   StreamCount count;
   CFrameReader reader;
   OpenAt(reader, source, layout, layout.audioFrames);
-  FrameTally tally(reader, count);
+  FrameTally tally(reader, count, marks);
 #ifdef TANDREL_HAS_THREADS
   constexpr std::uint64_t kSplitFrom = 8 * 1024 * 1024;
   const auto span = layout.audioEnd > layout.audioFrames ? layout.audioEnd - layout.audioFrames : 0;
   if (span >= kSplitFrom && source.ReadsConcurrently()) {
     const auto middle = layout.audioFrames + span / 2;
     StreamCount second;
+    FrameMarks secondMarks;
     std::uint64_t secondStart = layout.audioEnd;
     std::thread half([&] {
       CFrameReader other;
@@ -88,7 +151,7 @@ StreamCount CountStreamFrames(ByteSource& source, const Mp3Layout& layout) {
       MpegHeader header;
       if (other.FindChainedHeader(kStreamChain, false, header)) {
         secondStart = other.Tell();
-        FrameTally(other, second).CountBefore(layout.audioEnd);
+        FrameTally(other, second, marks ? &secondMarks : nullptr).CountBefore(layout.audioEnd);
       }
       second.failed = second.failed || other.Failed();
     });
@@ -106,6 +169,7 @@ StreamCount CountStreamFrames(ByteSource& source, const Mp3Layout& layout) {
         count.variableBitrate = count.variableBitrate || second.variableBitrate;
       }
       count.frames += second.frames;
+      if (marks) marks->Append(secondMarks);
       return count;
     }
     // Out of step (the second half began on bytes that only look like a frame): this count goes
@@ -113,6 +177,25 @@ StreamCount CountStreamFrames(ByteSource& source, const Mp3Layout& layout) {
   }
 #endif
   tally.CountBefore(layout.audioEnd);
+  return count;
+}
+
+}  // namespace
+
+StreamCount CountStreamFrames(ByteSource& source, const Mp3Layout& layout, FrameIndex* index) {
+  if (!index) return CountInto(source, layout, nullptr);
+  FrameMarks marks;
+  const auto count = CountInto(source, layout, &marks);
+  if (count.failed) return count;
+  marks.End();
+  index->marks = std::move(marks);
+  index->size = source.Size();
+  index->identity = source.Identity();
+  index->modified = source.ModifiedTime();
+  index->audioFrames = layout.audioFrames;
+  index->audioEnd = layout.audioEnd;
+  index->reference = layout.reference.Word();
+  index->referenceLength = layout.referenceLength;
   return count;
 }
 

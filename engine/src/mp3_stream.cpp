@@ -7,9 +7,10 @@
 
 namespace tandrel {
 
-FrameCursor::FrameCursor(CFrameReader& reader, std::uint64_t firstFrame) : reader_(reader) {
+FrameCursor::FrameCursor(CFrameReader& reader, std::uint64_t firstFrame, const FrameMarks* known)
+    : reader_(reader), firstFrame_(firstFrame) {
+  if (known) marks_ = *known;
   reader_.Seek(firstFrame);
-  marks_.push_back(firstFrame);
 }
 
 bool FrameCursor::Next() {
@@ -17,33 +18,47 @@ bool FrameCursor::Next() {
   if (!hasFrame_) return false;
   offset_ = reader_.GetFrameOffset();
   length_ = reader_.GetBodySize() + 4;
-  if (index_ % stride_ == 0 && index_ / stride_ == marks_.size()) {
-    marks_.push_back(offset_);
-    if (marks_.size() > kMaxMarks) {
-      // Keep every other mark: the table stays small and re-reading stays bounded.
-      for (std::size_t i = 0; 2 * i < marks_.size(); ++i) marks_[i] = marks_[2 * i];
-      marks_.resize((marks_.size() + 1) / 2);
-      stride_ *= 2;
-    }
-  }
+  marks_.Add(index_, offset_, length_);
   ++index_;
   return true;
 }
 
 bool FrameCursor::SeekFrame(std::uint64_t index) {
   if (hasFrame_ && Index() == index) return true;
-  // Jump to the nearest remembered frame at or before `index` when that saves reading, or when
-  // the position lies behind us. A mark is where a frame was found, so reading from it finds
-  // that frame again, and every frame after it as before.
-  const auto mark = std::min<std::uint64_t>(index / stride_, marks_.size() - 1);
-  if (index < index_ || mark * stride_ > index_) {
-    reader_.Seek(marks_[mark]);
-    index_ = mark * stride_;
+  // Jump to the nearest mark at or before `index` when that saves reading, or when the position
+  // lies behind us; without one, back to where the search for frame 0 starts.
+  const auto* mark = marks_.AtOrBefore(index);
+  const std::uint64_t markIndex = mark ? mark->index : 0;
+  if (index < index_ || markIndex > index_) {
+    reader_.Seek(mark ? mark->offset : firstFrame_);
+    index_ = markIndex;
   }
   while (index_ <= index) {
     if (!Next()) return false;
   }
   return true;
+}
+
+std::optional<FrameCursor::Run> FrameCursor::PassSolid(std::uint64_t endIndex,
+                                                       std::uint64_t byteLimit) {
+  if (!hasFrame_) return std::nullopt;
+  const auto* mark = marks_.AtOrBefore(Index());
+  if (!mark || mark->index != Index() || mark->offset != offset_) return std::nullopt;
+  const auto marks = marks_.Marks();
+  auto i = static_cast<std::size_t>(mark - marks.data());
+  Run run{offset_, 0, 0};
+  // Only a stretch whose end is marked is known whole.
+  while (i + 1 < marks.size() && marks[i].solid && marks[i + 1].index <= endIndex &&
+         marks[i + 1].offset - run.offset < byteLimit) {
+    ++i;
+    run.bytes = marks[i].offset - run.offset;
+    run.frames = marks[i].index - Index();
+  }
+  if (run.frames == 0) return std::nullopt;
+  reader_.Seek(marks[i].offset);
+  index_ = marks[i].index;
+  Next();
+  return run;
 }
 
 FrameCopier::FrameCopier(CFrameReader& reader, ByteSource& source, ByteSink& sink, bool byRange)
@@ -72,7 +87,7 @@ bool FrameCopier::WritePending() {
   return !failed_;
 }
 
-bool FrameCopier::Add(std::uint64_t offset, std::uint32_t length) {
+bool FrameCopier::Add(std::uint64_t offset, std::uint64_t length) {
   if (failed_) return false;
   if (byRange_) {
     if (rangeLength_ > 0 &&
@@ -115,6 +130,11 @@ std::uint64_t CountPieceFrames(const OperationRun& run, FrameCursor& cursor, std
   std::uint64_t frames = 0;
   std::uint64_t bytes = 0;
   while (cursor.HasFrame() && cursor.Index() < endIndex && bytes < byteLimit && !run.Cancelled()) {
+    if (const auto solid = cursor.PassSolid(endIndex, byteLimit - bytes)) {
+      frames += solid->frames;
+      bytes += solid->bytes;
+      continue;
+    }
     ++frames;
     bytes += cursor.Length();
     cursor.Next();
@@ -160,7 +180,17 @@ std::unique_ptr<ByteSink> WriteMp3Piece(FileSystem& files, OperationRun& run, Ou
   {
     FrameCopier copier(input.mp3.reader, input.source, *out, run.Behind() != nullptr);
     while (cursor.HasFrame() && cursor.Index() < endIndex && bytes < byteLimit) {
-      if (run.Cancelled() || !copier.Add(cursor.Offset(), cursor.Length()))
+      if (run.Cancelled()) return failed(run.CopyFailed(*out, path, input.source, input.path));
+      const auto solid =
+          cursor.PassSolid(endIndex, std::min(byteLimit - bytes, FrameCopier::kLongestRange + 1));
+      if (solid) {
+        if (!copier.Add(solid->offset, solid->bytes))
+          return failed(run.CopyFailed(*out, path, input.source, input.path));
+        frames += solid->frames;
+        bytes += solid->bytes;
+        continue;
+      }
+      if (!copier.Add(cursor.Offset(), cursor.Length()))
         return failed(run.CopyFailed(*out, path, input.source, input.path));
       ++frames;
       bytes += cursor.Length();
@@ -218,10 +248,16 @@ std::uint64_t CountPieces(const OperationRun& run, FrameCursor& cursor, std::uin
   const auto start = cursor.Index();
   std::uint64_t pieces = 0;
   std::uint64_t bytes = 0;
-  for (; cursor.HasFrame() && !run.Cancelled(); cursor.Next()) {
+  while (cursor.HasFrame() && !run.Cancelled()) {
     if (bytes == 0) ++pieces;
+    if (const auto solid =
+            cursor.PassSolid(std::numeric_limits<std::uint64_t>::max(), byteLimit - bytes)) {
+      bytes += solid->bytes;
+      continue;
+    }
     bytes += cursor.Length();
     if (bytes >= byteLimit) bytes = 0;
+    cursor.Next();
   }
   cursor.SeekFrame(start);
   return pieces;

@@ -19,18 +19,33 @@
 namespace tandrel {
 
 // Walks the audio frames by index: frame 0 is the first frame after the info frame. Going back
-// re-reads from the nearest remembered frame offset, so any order of positions costs a bounded
-// amount of re-reading; the table of offsets is sparse and its size bounded, whatever the length.
+// re-reads from the nearest mark at or before the frame, so any order of positions costs a
+// bounded amount of re-reading; the marks are sparse and their number bounded, whatever the
+// length. Marks known in advance (a count's) also let it seek forward and pass over back-to-back
+// stretches whole.
 class FrameCursor {
  public:
   // Over a reader that LocateMp3Stream set up, before frame 0, which is searched from
-  // `firstFrame` on. There is no current frame until Next or SeekFrame.
-  FrameCursor(CFrameReader& reader, std::uint64_t firstFrame);
+  // `firstFrame` on; `known`: the stream's marks, when they are known already. There is no
+  // current frame until Next or SeekFrame.
+  FrameCursor(CFrameReader& reader, std::uint64_t firstFrame, const FrameMarks* known = nullptr);
 
   // Makes frame `index` the current one; false when the stream has fewer frames.
   bool SeekFrame(std::uint64_t index);
   // Makes the next frame the current one; false at the end of the stream.
   bool Next();
+
+  // Frames that lie back to back from the current one on, as one range of the source.
+  struct Run {
+    std::uint64_t offset = 0;
+    std::uint64_t bytes = 0;
+    std::uint64_t frames = 0;
+  };
+  // When the current frame begins a stretch of marks that lies back to back: the stretches from
+  // it on that end at or before frame `endIndex` and together hold fewer than `byteLimit` bytes,
+  // with the frame after them made the current one without reading them. Nothing, and the cursor
+  // left as it was, when there is no such stretch.
+  std::optional<Run> PassSolid(std::uint64_t endIndex, std::uint64_t byteLimit);
 
   bool HasFrame() const { return hasFrame_; }
   std::uint64_t Index() const { return index_ - 1; }
@@ -38,12 +53,9 @@ class FrameCursor {
   std::uint32_t Length() const { return length_; }
 
  private:
-  static constexpr std::size_t kMaxMarks = 4096;
-
   CFrameReader& reader_;
-  std::vector<std::uint64_t>
-      marks_;  // offset of frame i * stride_ (mark 0: where the search starts)
-  std::uint64_t stride_ = 256;
+  const std::uint64_t firstFrame_;
+  FrameMarks marks_;
   std::uint64_t index_ = 0;  // frames read so far: the index of the next one
   bool hasFrame_ = false;
   std::uint64_t offset_ = 0;
@@ -56,18 +68,19 @@ class FrameCursor {
 // ranges of the source instead (Append), for a sink that copies them itself, later.
 class FrameCopier {
  public:
+  // The longest range given to a sink at once: cancels are seen between ranges.
+  static constexpr std::uint64_t kLongestRange = 8 << 20;
+
   FrameCopier(CFrameReader& reader, ByteSource& source, ByteSink& sink, bool byRange = false);
   ~FrameCopier();
   FrameCopier(const FrameCopier&) = delete;
   FrameCopier& operator=(const FrameCopier&) = delete;
 
-  // The frame the cursor gave last.
-  bool Add(std::uint64_t offset, std::uint32_t length);
+  // The frame the cursor gave last, or a run the cursor passed over.
+  bool Add(std::uint64_t offset, std::uint64_t length);
   bool Flush();
 
  private:
-  static constexpr std::uint64_t kLongestRange = 8 << 20;
-
   static void BeforeRefill(void* self);
   bool WritePending();
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tandrel_engine/byte_io.h"
+#include "tandrel_engine/frame_reader.h"
 #include "tandrel_engine/operation_options.h"
 #include "tandrel_engine/result_code.h"
 #include "write_behind.h"
@@ -22,6 +23,11 @@ class OperationRun {
     return options_.cancel && options_.cancel->load(std::memory_order_relaxed);
   }
   bool Wraps() const { return options_.wrap != nullptr; }
+  // The caller's frame index of `source`, when it is one and still holds.
+  const FrameMarks* KnownFrames(const ByteSource& source, const Mp3Layout& layout) const {
+    return options_.frames && options_.frames->Describes(source, layout) ? &options_.frames->marks
+                                                                         : nullptr;
+  }
   // Whether the wrap needs the frames of each MP3 output counted before it is written.
   bool WrapCountsFrames() const { return Wraps() && options_.wrap->CountsFrames(); }
   // Empty without a wrap.

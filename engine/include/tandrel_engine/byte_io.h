@@ -29,6 +29,8 @@ class ByteSource {
   virtual std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> dst) = 0;
   // The file behind the source, when there is one.
   virtual std::optional<FileIdentity> Identity() const { return std::nullopt; }
+  // When the file's content last changed as it was opened, in the system's own units.
+  virtual std::optional<std::int64_t> ModifiedTime() const { return std::nullopt; }
   // An OS file descriptor for kernel-side copies, or -1.
   virtual int NativeHandle() const { return -1; }
   // The errno of the last failed read, 0 when none failed or the source cannot tell.

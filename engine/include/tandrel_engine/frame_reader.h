@@ -163,6 +163,64 @@ struct Mp3Layout {
   std::optional<std::uint32_t> TrustedInfoFrames() const;
 };
 
+// Where the frames of a stream lie, sparsely: the index and offset of one frame every so many
+// (a mark), and for the stretch from each mark to the next whether its frames lie back to back
+// with nothing between them, so that the stretch can be copied as one range without reading it.
+// Built frame by frame in order; it keeps at most kMaxMarks marks, spacing them wider as the
+// stream goes on. A mark is where a frame was found, so reading from it finds that frame again,
+// and every frame after it as before.
+class FrameMarks {
+ public:
+  struct Mark {
+    std::uint64_t index = 0;   // of the frame
+    std::uint64_t offset = 0;  // of its first header byte
+    bool solid = true;         // the frames up to the next mark fill the bytes up to it exactly
+  };
+  static constexpr std::size_t kMaxMarks = 4096;
+
+  // Frame `index`, `length` bytes at `offset`; ignored unless it is the next frame not yet added.
+  void Add(std::uint64_t index, std::uint64_t offset, std::uint32_t length);
+  // The frames of `next` follow those added here, its frame 0 being the next one: its marks are
+  // taken over.
+  void Append(const FrameMarks& next);
+  // No frame follows those added: a last mark, at the frame count and the end of the last frame,
+  // closes the last stretch.
+  void End();
+
+  bool Ended() const { return ended_; }
+  std::uint64_t Frames() const { return next_; }
+  std::span<const Mark> Marks() const { return marks_; }
+  // The last mark at or before frame `index`; nullptr when there is none.
+  const Mark* AtOrBefore(std::uint64_t index) const;
+
+ private:
+  void Thin();
+
+  std::vector<Mark> marks_;
+  std::uint64_t stride_ = 256;  // frames from one mark to the next as they are added
+  std::uint64_t next_ = 0;      // the index of the next frame to add
+  std::uint64_t end_ = 0;       // where the last frame added ends
+  bool ended_ = false;
+};
+
+// The frames of one file's stream as a count found them, with what the count was taken of: a cut
+// of the same file, unchanged, seeks by it and copies its back-to-back stretches without reading
+// them again.
+struct FrameIndex {
+  FrameMarks marks;  // ended
+  std::uint64_t size = 0;
+  std::optional<FileIdentity> identity;
+  std::optional<std::int64_t> modified;
+  std::uint64_t audioFrames = 0;  // the layout it was counted in
+  std::uint64_t audioEnd = 0;
+  std::uint32_t reference = 0;
+  std::uint32_t referenceLength = 0;
+
+  // True when this is an index of `source`, a file whose stream was located as `layout`, and the
+  // file has not changed since.
+  bool Describes(const ByteSource& source, const Mp3Layout& layout) const;
+};
+
 // The audio frames of a located stream, as CFrameReader reads them (info frames inside the
 // stream are not counted).
 struct StreamCount {
@@ -176,7 +234,9 @@ struct StreamCount {
 // available: the second half from the first frame found in it, which the count of the first
 // half must reach exactly for the two to be added (else the first goes on alone to the end), so
 // the count is always the one a single pass gives.
-StreamCount CountStreamFrames(ByteSource& source, const Mp3Layout& layout);
+// With `index`, the frames' marks go there too, unless the count failed.
+StreamCount CountStreamFrames(ByteSource& source, const Mp3Layout& layout,
+                              FrameIndex* index = nullptr);
 
 // Finds the audio of the opened reader's source: its bounds between the tags, the first chained
 // frame and whether it is an info frame, and the reference frame, taken from one tenth into the

@@ -9,6 +9,8 @@
 
 namespace tandrel {
 
+struct FrameIndex;
+
 // What the engine knows of an output before it writes the output's first byte.
 struct OutputPiece {
   int index = 0;  // 1-based; a join writes one output, 1 of 1
@@ -70,6 +72,11 @@ struct OperationOptions {
   const std::atomic<bool>* cancel = nullptr;
   OutputWrap* wrap = nullptr;
   OperationReport* report = nullptr;  // cleared, then filled in, when given
+  // The source's frames as CountStreamFrames indexed them, for a cut by time of an MP3 source:
+  // it then seeks by the index and copies the stretches that lie back to back without reading
+  // them. Used only while the index describes the file as it is; the outputs are the same bytes
+  // either way.
+  const FrameIndex* frames = nullptr;
 };
 
 }  // namespace tandrel
