@@ -29,6 +29,7 @@
 
 #include "fixtures/mp3_decoder.h"
 #include "fixtures/temp_dir.h"
+#include "tandrel_engine/frame_reader.h"
 #include "tandrel_engine/operations.h"
 
 namespace {
@@ -726,8 +727,22 @@ void FileCheck::CheckCutByTime(Rng& rng, const std::string& dir) {
     timePieces_.push_back(path);
     start = end + 1;
   }
-  Setting("time-cut=" + std::to_string(count));
-  const auto code = tandrel::CutByTime(sourcePath_, sections, std::int16_t(count), nullptr);
+  // Every other cut takes the frame index a count of the source leaves, as the CLI's do.
+  const bool indexed = rng.OneIn(2);
+  Setting("time-cut=" + std::to_string(count) + (indexed ? " indexed" : ""));
+  tandrel::FrameIndex index;
+  tandrel::OperationOptions options;
+  if (indexed) {
+    const auto source = tandrel::OpenFileSource(sourcePath_);
+    tandrel::CFrameReader reader;
+    if (!source || !reader.Open(*source)) return Fail("cannot open the source to index it");
+    const auto layout = tandrel::LocateMp3Stream(reader);
+    if (tandrel::CountStreamFrames(*source, layout, &index).failed || !index.marks.Ended())
+      return Fail("the count leaves no frame index");
+    options.frames = &index;
+  }
+  const auto code =
+      tandrel::CutByTime(sourcePath_, sections, std::int16_t(count), nullptr, options);
   if (code != ResultCode::Success) {
     timePieces_.clear();
     return Fail(std::string("CutByTime gives ") + CodeName(code) + " for " + sections);

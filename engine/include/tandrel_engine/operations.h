@@ -36,8 +36,8 @@ class ProgressSink {
 // named in order, and every notification and wrap call still comes on the caller's thread.
 //
 // Each operation has a second form taking OperationOptions: a cancel flag, a wrap of bytes around
-// each output and a report of what was written and what failed (operation_options.h). The first
-// form is the second with no options.
+// each output, a report of what was written and what failed, and for a cut by time the source's
+// frame index (operation_options.h). The first form is the second with no options.
 
 // Cuts `openFileName` into `filesCount` sections listed in `cutTimeInfo` as
 // "start;end;path|start;end;path...", times in 1-based inclusive milliseconds, end -1 = to the end.
