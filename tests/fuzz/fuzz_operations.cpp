@@ -1,9 +1,10 @@
 // Runs the cuts and the join on arbitrary bytes taken as an MP3 and as a WAVE file: whatever the
 // input, each operation ends with a result code, every MP3 it writes is a run of whole frames,
-// every WAVE it writes carries a header that counts exactly the bytes after it, and the input is
-// left as it was.
+// every WAVE it writes carries a header that counts exactly the bytes after it, the input is left
+// as it was, and an MP3 cut given the frame index of a count writes the same bytes as without.
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "../operations/memory_file_system.h"
@@ -16,6 +17,11 @@
 namespace {
 
 using tandrel::ResultCode;
+
+// Three sections: a short one, one to the end, one of a single frame.
+std::string Sections(const std::string& ext) {
+  return "1;30;/a" + ext + "|20;-1;/b" + ext + "|1;1;/c" + ext;
+}
 
 void CheckMp3(const std::vector<std::uint8_t>& bytes) {
   // A join keeps the first input's leading tags.
@@ -52,6 +58,28 @@ void CheckOutputs(const tandrel::testing::MemoryFileSystem& fs,
   }
 }
 
+// The cut of Sections with the frame index a count of `input` leaves: the same outputs as `plain`.
+void CheckIndexedCut(const tandrel::testing::MemoryFileSystem& plain,
+                     const std::vector<std::uint8_t>& input) {
+  tandrel::testing::MemoryFileSystem fs;
+  fs.Put("/in.mp3", input);
+  int error = 0;
+  const auto source = fs.OpenRead("/in.mp3", &error);
+  tandrel::CFrameReader reader;
+  reader.Open(*source);
+  const auto layout = tandrel::LocateMp3Stream(reader);
+  if (!layout.hasAudio) return;
+  tandrel::FrameIndex index;
+  if (tandrel::CountStreamFrames(*source, layout, &index).failed) return;
+  tandrel::OperationOptions options;
+  options.frames = &index;
+  tandrel::CutByTime("/in.mp3", Sections(".mp3"), 3, nullptr, options, fs);
+  for (const char* piece : {"/a.mp3", "/b.mp3", "/c.mp3"}) {
+    FUZZ_CHECK(fs.Has(piece) == plain.Has(piece));
+    if (fs.Has(piece)) FUZZ_CHECK(fs.Get(piece) == plain.Get(piece));
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -61,8 +89,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string ext = source.substr(source.size() - 4);
     tandrel::testing::MemoryFileSystem fs;
     fs.Put(source, input);
-    tandrel::CutByTime(source, "1;30;/a" + ext + "|20;-1;/b" + ext + "|1;1;/c" + ext, 3, nullptr,
-                       fs);
+    tandrel::CutByTime(source, Sections(ext), 3, nullptr, fs);
+    if (ext == ".mp3") CheckIndexedCut(fs, input);
     tandrel::CutBySize(source, 1 + static_cast<std::int32_t>(size / 3), "/size", nullptr, fs);
     tandrel::Join("/j" + ext, source + "|" + source, 2, nullptr, fs);
     CheckOutputs(fs, input);
