@@ -63,19 +63,22 @@ std::uint32_t LittleEndian32(const Bytes& b, std::size_t at) {
          std::uint32_t(b[at + 3]) << 24;
 }
 
-// The first tag at the start of the file, header to footer, when the file holds all of it.
-Bytes ReadId3v2(SourceFile& file) {
-  const auto head = file.Read(0, TagLib::ID3v2::Header::size());
+// The ID3v2 tag at `at`, header to footer, when the `room` bytes from there hold all of it.
+Bytes ReadId3v2(SourceFile& file, std::uint64_t at, std::uint64_t room) {
+  const auto head = file.Read(at, TagLib::ID3v2::Header::size());
   if (!StartsWith(head, "ID3")) return {};
   const TagLib::ID3v2::Header header(
       TagLib::ByteVector(reinterpret_cast<const char*>(head.data()), head.size()));
   // A size byte with its high bit set reads as size 0: no tag to believe.
   if (header.majorVersion() < 2 || header.majorVersion() > 4 || header.tagSize() == 0) return {};
-  return file.Read(0, header.completeTagSize());
+  if (header.completeTagSize() > room) return {};
+  return file.Read(at, header.completeTagSize());
 }
 
 struct WaveScan {
   Bytes infoChunk;
+  Bytes id3Tag;  // the tag in the first "id3 " (or "ID3 ") chunk that holds one
+  std::string id3ChunkId;
   std::uint64_t chunksEnd = 0;  // where the last whole chunk ends; 0 when this is no RIFF WAVE
 };
 
@@ -107,6 +110,10 @@ WaveScan ScanWave(SourceFile& file) {
       // Written as a zero whatever the file holds there: some writers leave the pad out, and
       // the byte there then belongs to the next chunk.
       if (size % 2 != 0) scan.infoChunk.push_back(0);
+    }
+    if (scan.id3Tag.empty() && (StartsWith(chunk, "id3 ") || StartsWith(chunk, "ID3 "))) {
+      scan.id3Tag = ReadId3v2(file, at + kChunkHeaderSize, size);
+      scan.id3ChunkId.assign(chunk.begin(), chunk.begin() + 4);
     }
     at = std::min(end, at + kChunkHeaderSize + size + size % 2);
   }
@@ -173,9 +180,14 @@ SourceTags SourceTags::Read(const std::string& path) {
   SourceTags tags;
   try {
     SourceFile file(path);
-    tags.id3v2_ = ReadId3v2(file);
+    tags.id3v2_ = ReadId3v2(file, 0, file.Size());
     auto wave = ScanWave(file);
     tags.waveInfo_ = std::move(wave.infoChunk);
+    if (!wave.id3Tag.empty()) {
+      // A WAVE file's ID3v2 tag lives in a chunk of its own.
+      tags.id3v2_ = std::move(wave.id3Tag);
+      tags.waveId3Id_ = wave.id3ChunkId;
+    }
     // Only after every other tag and chunk: the last 128 bytes of a short file may lie inside
     // its ID3v2 tag, and those of a WAVE file inside its samples.
     const auto tagsEnd = std::max<std::uint64_t>(tags.id3v2_.size(), wave.chunksEnd);
@@ -221,6 +233,16 @@ std::vector<std::uint8_t> SourceTags::Id3v2For(const PieceFacts& facts, std::siz
   auto bytes = ToBytes(tag.render(v4 ? TagLib::ID3v2::v4 : TagLib::ID3v2::v3));
   if (size != 0 && bytes.size() != size) bytes.clear();
   return bytes;
+}
+
+std::vector<std::uint8_t> SourceTags::WaveId3ChunkFor(const PieceFacts& facts) const {
+  const auto tag = Id3v2For(facts);
+  const auto size = static_cast<std::uint32_t>(tag.size());
+  Bytes chunk(waveId3Id_.begin(), waveId3Id_.end());
+  for (int i = 0; i < 4; ++i) chunk.push_back(static_cast<std::uint8_t>(size >> (8 * i)));
+  chunk.insert(chunk.end(), tag.begin(), tag.end());
+  if (size % 2 != 0) chunk.push_back(0);
+  return chunk;
 }
 
 std::vector<std::uint8_t> SourceTags::Id3v1For(const PieceFacts& facts) const {

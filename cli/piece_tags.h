@@ -26,7 +26,8 @@ struct PieceFacts {
 // when given, made the piece's own.
 //
 // Where each tag is looked for:
-//   ID3v2      at the start of the file (the first tag only, as the audio starts after it)
+//   ID3v2      at the start of the file (the first tag only, as the audio starts after it); in
+//              a RIFF WAVE file, in the first "id3 " (or "ID3 ") chunk that holds a whole one
 //   ID3v1      the last 128 bytes, after everything else (past the RIFF chunk in a WAVE file)
 //   LIST/INFO  among the chunks of a RIFF WAVE file, the first one
 class SourceTags {
@@ -61,10 +62,15 @@ class SourceTags {
   // body. Empty when the source has none.
   std::vector<std::uint8_t> WaveInfoChunk() const { return waveInfo_; }
 
+  // A RIFF chunk of Id3v2For(facts), under the id of the source's chunk ("id3 " when it has
+  // none), with a zero pad byte after an odd tag.
+  std::vector<std::uint8_t> WaveId3ChunkFor(const PieceFacts& facts) const;
+
  private:
   std::vector<std::uint8_t> id3v2_;     // the source's tag, header to footer
   std::vector<std::uint8_t> id3v1_;     // 128 bytes
   std::vector<std::uint8_t> waveInfo_;  // the whole chunk
+  std::string waveId3Id_ = "id3 ";
 };
 
 }  // namespace tandrel::cli

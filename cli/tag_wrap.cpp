@@ -29,7 +29,10 @@ std::vector<std::uint8_t> TagWrap::Completed(const OutputPiece& piece) {
 }
 
 std::vector<std::uint8_t> TagWrap::After(const OutputPiece& piece) {
-  if (piece.kind == AudioKind::Wave) return {};
+  if (piece.kind == AudioKind::Wave) {
+    if (!tags_.HasId3v2() && !newTags_) return {};
+    return tags_.WaveId3ChunkFor(Facts(piece));
+  }
   return tags_.Id3v1For(Facts(piece));
 }
 

@@ -9,14 +9,14 @@
 namespace tandrel::cli {
 
 // Gives every output of a cut or join its tags as the engine writes it: for MP3 the ID3v2 tag
-// before the frames and the ID3v1 tag after them, for WAVE the LIST/INFO chunk before the data.
-// Each piece's length comes from the engine's count of its samples; the rest of its facts from
-// `facts`.
+// before the frames and the ID3v1 tag after them, for WAVE the LIST/INFO chunk before the data
+// and the ID3v2 tag in an "id3 " chunk after it. Each piece's length comes from the engine's
+// count of its samples; the rest of its facts from `facts`.
 class TagWrap final : public OutputWrap {
  public:
   using FactsOf = std::function<PieceFacts(const OutputPiece&)>;
-  // `newTags`: an MP3 piece of a source without an ID3v2 tag gets one of its facts alone (the
-  // titles of a CUE sheet are worth a tag); otherwise such a piece gets none.
+  // `newTags`: a piece of a source without an ID3v2 tag gets one of its facts alone (the titles
+  // of a CUE sheet are worth a tag); otherwise such a piece gets none.
   // `lengthsKnown`: `facts` gives each piece's length itself, so the engine need not read the
   // frames ahead to count them.
   TagWrap(SourceTags tags, FactsOf facts, bool newTags = false, bool lengthsKnown = false)

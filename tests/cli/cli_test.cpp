@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <tuple>
@@ -35,7 +36,8 @@ Strings Lines(const std::string& text) {
 }
 
 // The data size a WAVE piece's header states. The piece must be RIFF, fmt, any chunks (the
-// source's LIST/INFO), then the data chunk ending the file, with a RIFF size that counts them all.
+// source's LIST/INFO), the data chunk and any chunks after it (a tag) ending exactly at the end of
+// the file, with a RIFF size that counts them all.
 std::uint32_t WaveDataSize(const std::string& path) {
   const auto b = fixtures::ReadFile(path);
   const auto at = [&](std::size_t i) {
@@ -45,16 +47,16 @@ std::uint32_t WaveDataSize(const std::string& path) {
     ADD_FAILURE() << path << ": no RIFF header of its size";
     return 0;
   }
-  for (std::size_t chunk = 12; chunk + 8 <= b.size();) {
+  std::optional<std::uint32_t> data;
+  std::size_t chunk = 12;
+  while (chunk + 8 <= b.size()) {
     const auto size = at(chunk + 4);
-    if (std::equal(b.begin() + chunk, b.begin() + chunk + 4, "data")) {
-      EXPECT_EQ(b.size(), chunk + 8 + size + size % 2) << path;
-      return size;
-    }
+    if (!data && std::equal(b.begin() + chunk, b.begin() + chunk + 4, "data")) data = size;
     chunk += 8 + size + size % 2;
   }
-  ADD_FAILURE() << path << ": no data chunk";
-  return 0;
+  EXPECT_EQ(chunk, b.size()) << path << ": chunks that do not end with the file";
+  if (!data) ADD_FAILURE() << path << ": no data chunk";
+  return data.value_or(0);
 }
 
 class CliProgram : public ::testing::Test {

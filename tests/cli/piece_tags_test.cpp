@@ -11,6 +11,7 @@
 #include <taglib/mpegfile.h>
 #include <taglib/textidentificationframe.h>
 #include <taglib/tpropertymap.h>
+#include <taglib/wavfile.h>
 
 #include <filesystem>
 #include <fstream>
@@ -275,22 +276,101 @@ TEST_F(PieceTags, AJoinTakesTheFirstInputsTagsWithItsOwnLength) {
   }
 }
 
-// A WAVE piece keeps the source's LIST/INFO chunk, byte for byte, before its data.
-TEST_F(PieceTags, WavePiecesAndJoinsKeepTheInfoChunk) {
-  const auto source = fixtures::RealFixture("list_chunk.wav");
-  const auto list = SourceTags::Read(source).WaveInfoChunk();
-  ASSERT_EQ(list.size(), 8u + 32u);
-  Cut({"--parts", "2", "-o", Out("pieces"), source});
-  Strings outputs;
-  for (const auto& name : Files("pieces")) outputs.push_back(Out("pieces", name));
-  const auto run = Tandrel({"join", "-o", Out("pieces", "joined.wav"), outputs[0], outputs[1]});
-  ASSERT_EQ(run.status, 0) << run.err;
-  outputs.push_back(Out("pieces", "joined.wav"));
-  for (const auto& path : outputs) {
-    const auto bytes = fixtures::ReadFile(path);
-    ASSERT_GT(bytes.size(), 36 + list.size()) << path;
-    EXPECT_TRUE(std::equal(list.begin(), list.end(), bytes.begin() + 36)) << path;
-    EXPECT_EQ(SourceTags::Read(path).WaveInfoChunk(), list) << path;
+std::uint32_t Le(const Bytes& b, std::size_t at, int n) {
+  std::uint32_t v = 0;
+  for (int i = n - 1; i >= 0; --i) v = v << 8 | b[at + std::size_t(i)];
+  return v;
+}
+
+// A WAVE piece keeps the source's LIST/INFO chunk, byte for byte, before its data, and the
+// source's ID3v2 tag (in a chunk of its own) after it with its own track and length; from a CUE
+// sheet it gets the track's title, in a tag of its own when the source has none. The samples
+// are those of a cut without tags.
+TEST_F(PieceTags, WavePiecesAndJoinsKeepTheInfoChunkAndGetTheirOwnId3Tag) {
+  const auto sheet = [&](const std::string& file) {
+    const auto path = dir_.File(file + ".cue");
+    std::ofstream(path) << "FILE \"" << file << "\" WAVE\n  TRACK 01 AUDIO\n    TITLE \"Één\"\n"
+                        << "    INDEX 01 00:00:00\n  TRACK 02 AUDIO\n    TITLE \"Two\"\n"
+                        << "    INDEX 01 00:00:37\n";
+    return path;
+  };
+  struct Case {
+    std::string source;
+    bool id3, cue;
+  };
+  for (const auto& c : {Case{"tagged.wav", true, false}, Case{"tagged-cue.wav", true, true},
+                        Case{"plain.wav", false, false}, Case{"plain-cue.wav", false, true}}) {
+    SCOPED_TRACE(c.source);
+    const auto source = dir_.File(c.source);
+    fs::copy_file(fixtures::RealFixture("list_chunk.wav"), source);
+    if (c.id3) {
+      TagLib::RIFF::WAV::File file(source.c_str(), false);
+      auto* tag = file.ID3v2Tag();
+      tag->setTitle("Whole side");
+      auto* track = new TagLib::ID3v2::TextIdentificationFrame("TRCK", TagLib::String::Latin1);
+      track->setText("3/10");
+      tag->addFrame(track);
+      auto* picture = new TagLib::ID3v2::AttachedPictureFrame;
+      cover_ = Cover(40001, 9);
+      picture->setPicture(TagLib::ByteVector(reinterpret_cast<const char*>(cover_.data()),
+                                             static_cast<unsigned>(cover_.size())));
+      tag->addFrame(picture);
+      ASSERT_TRUE(
+          file.save(TagLib::RIFF::WAV::File::ID3v2, TagLib::File::StripNone, TagLib::ID3v2::v3));
+    }
+    const auto list = SourceTags::Read(source).WaveInfoChunk();
+    ASSERT_EQ(list.size(), 8u + 32u);
+    ASSERT_EQ(SourceTags::Read(source).HasId3v2(), c.id3);
+    Strings how = c.cue ? Strings{"--cue", sheet(c.source)} : Strings{"--parts", "2", source};
+    const auto out = c.source + ".out", plain = c.source + ".plain";
+    auto args = how;
+    args.insert(args.end(), {"-o", Out(out)});
+    Cut(args);
+    how.insert(how.end(), {"--no-tags", "-o", Out(plain)});
+    Cut(how);
+    Strings pieces;
+    for (const auto& name : Files(out)) pieces.push_back(Out(out, name));
+    ASSERT_EQ(pieces.size(), 2u);
+    const auto joined = Out(out, "joined.wav");
+    const auto run = Tandrel({"join", "-o", joined, pieces[0], pieces[1]});
+    ASSERT_EQ(run.status, 0) << run.err;
+
+    const auto names = Files(plain);
+    for (std::size_t k = 0; k < 3; ++k) {
+      const auto path = k < 2 ? pieces[k] : joined;
+      const auto bytes = fixtures::ReadFile(path);
+      ASSERT_GT(bytes.size(), 36 + list.size() + 8) << path;
+      EXPECT_TRUE(std::equal(list.begin(), list.end(), bytes.begin() + 36)) << path;
+      // The samples: those of the untagged piece, or both pieces' for the join.
+      Bytes samples;
+      for (std::size_t i = 0; i < 2; ++i) {
+        if (k < 2 && i != k) continue;
+        const auto untagged = fixtures::ReadFile(Out(plain, names[i]));
+        samples.insert(samples.end(), untagged.begin() + 44, untagged.end());
+      }
+      const auto dataAt = 36 + list.size();
+      ASSERT_EQ(Le(bytes, dataAt + 4, 4), samples.size()) << path;
+      EXPECT_TRUE(std::equal(samples.begin(), samples.end(), bytes.begin() + dataAt + 8)) << path;
+      EXPECT_EQ(Le(bytes, 4, 4), bytes.size() - 8) << path;
+
+      TagLib::RIFF::WAV::File file(path.c_str(), false);
+      ASSERT_EQ(file.hasID3v2Tag(), c.id3 || c.cue) << path;
+      if (!file.hasID3v2Tag()) continue;
+      auto* tag = file.ID3v2Tag();
+      const auto text = [tag](const char* id) {
+        const auto& frames = tag->frameListMap()[id];
+        return frames.isEmpty() ? std::string() : frames.front()->toString().to8Bit(true);
+      };
+      const auto blockAlign = Le(bytes, 32, 2), rate = Le(bytes, 24, 4);
+      EXPECT_EQ(text("TLEN"),
+                std::to_string((samples.size() / blockAlign * 1000 + rate / 2) / rate));
+      // A join of two tracks is no track of its own.
+      EXPECT_EQ(text("TRCK"), k < 2 ? std::to_string(k + 1) + "/2" : "");
+      const std::string titles[] = {"Één", "Two"};
+      EXPECT_EQ(text("TIT2"), c.cue ? titles[k < 2 ? k : 0] : "Whole side");
+      const auto& pictures = tag->frameListMap()["APIC"];
+      EXPECT_EQ(pictures.size(), c.id3 ? 1u : 0u);
+    }
   }
 }
 
@@ -339,6 +419,18 @@ TEST(SourceTagsRead, TagsThatDoNotHoldTogetherAreLeftOut) {
        join({{'R', 'I', 'F', 'F', 0xFF, 0xFF, 0xFF, 0xFF, 'W', 'A',
               'V', 'E', 'd', 'a', 't',  'a',  0x00, 0x10, 0,   0},
              id3v1(5)}),
+       false, false, false},
+      {"RIFF with an id3 chunk",
+       join({{'R', 'I', 'F', 'F', 4 + 8 + 14, 0,   0,  0, 'W', 'A',
+              'V', 'E', 'i', 'd', '3',        ' ', 14, 0, 0,   0},
+             id3v2(4),
+             Bytes(4)}),
+       true, false, false},
+      {"RIFF with an id3 chunk shorter than its tag",
+       join({{'R', 'I', 'F', 'F', 4 + 8 + 14, 0,   0,  0, 'W', 'A',
+              'V', 'E', 'I', 'D', '3',        ' ', 14, 0, 0,   0},
+             id3v2(40),
+             Bytes(4)}),
        false, false, false},
       {"RIFF with an odd LIST/INFO and ID3v1 after the chunks",
        join({{'R', 'I', 'F', 'F', 4 + 8 + 5 + 1, 0,   0,   0, 'W',
