@@ -4,6 +4,7 @@
 #include <taglib/id3v1tag.h>
 #include <taglib/id3v2header.h>
 #include <taglib/id3v2tag.h>
+#include <taglib/infotag.h>
 #include <taglib/tbytevector.h>
 #include <taglib/tbytevectorstream.h>
 #include <taglib/textidentificationframe.h>
@@ -233,6 +234,28 @@ std::vector<std::uint8_t> SourceTags::Id3v2For(const PieceFacts& facts, std::siz
   auto bytes = ToBytes(tag.render(v4 ? TagLib::ID3v2::v4 : TagLib::ID3v2::v3));
   if (size != 0 && bytes.size() != size) bytes.clear();
   return bytes;
+}
+
+std::vector<std::uint8_t> SourceTags::WaveInfoChunkFor(const PieceFacts& facts) const {
+  TagLib::ByteVector body;
+  if (!waveInfo_.empty()) {
+    const auto size = LittleEndian32(waveInfo_, 4);
+    body = TagLib::ByteVector(reinterpret_cast<const char*>(waveInfo_.data()) + kChunkHeaderSize,
+                              size);
+  }
+  TagLib::RIFF::Info::Tag tag(body);
+  if (!facts.title.empty()) tag.setTitle(Latin1Only(facts.title));
+  if (!facts.performer.empty()) tag.setArtist(Latin1Only(facts.performer));
+  if (!facts.album.empty()) tag.setAlbum(Latin1Only(facts.album));
+  if (facts.track > 0) tag.setTrack(static_cast<unsigned>(facts.track));
+  if (facts.track == kNoTrack) tag.setTrack(0);  // removes it
+  const auto fields = tag.render();  // "INFO" and the fields, each padded to an even size
+  if (fields.isEmpty()) return {};
+  Bytes chunk{'L', 'I', 'S', 'T'};
+  for (int i = 0; i < 4; ++i) chunk.push_back(static_cast<std::uint8_t>(fields.size() >> (8 * i)));
+  chunk.insert(chunk.end(), fields.begin(), fields.end());
+  if (fields.size() % 2 != 0) chunk.push_back(0);
+  return chunk;
 }
 
 std::vector<std::uint8_t> SourceTags::WaveId3ChunkFor(const PieceFacts& facts) const {

@@ -62,6 +62,11 @@ class SourceTags {
   // body. Empty when the source has none.
   std::vector<std::uint8_t> WaveInfoChunk() const { return waveInfo_; }
 
+  // A LIST/INFO chunk of the source's fields, with INAM, IART, IPRD and IPRT (the track's
+  // number) set from `facts` where they give them; empty when that leaves no field. Fields of
+  // characters outside ISO 8859-1 get '?' for them, as INFO fields are commonly read.
+  std::vector<std::uint8_t> WaveInfoChunkFor(const PieceFacts& facts) const;
+
   // A RIFF chunk of Id3v2For(facts), under the id of the source's chunk ("id3 " when it has
   // none), with a zero pad byte after an odd tag.
   std::vector<std::uint8_t> WaveId3ChunkFor(const PieceFacts& facts) const;

@@ -14,7 +14,10 @@ PieceFacts TagWrap::Facts(const OutputPiece& piece) const {
 }
 
 std::vector<std::uint8_t> TagWrap::Before(const OutputPiece& piece) {
-  if (piece.kind == AudioKind::Wave) return tags_.WaveInfoChunk();
+  if (piece.kind == AudioKind::Wave) {
+    // A CUE sheet's titles go into the INFO fields too; otherwise the chunk is the source's.
+    return newTags_ ? tags_.WaveInfoChunkFor(Facts(piece)) : tags_.WaveInfoChunk();
+  }
   if (!tags_.HasId3v2() && !newTags_) return {};
   auto tag = tags_.Id3v2For(Facts(piece));
   beforeSize_ = tag.size();

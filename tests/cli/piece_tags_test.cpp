@@ -284,9 +284,9 @@ std::uint32_t Le(const Bytes& b, std::size_t at, int n) {
 
 // A WAVE piece keeps the source's LIST/INFO chunk, byte for byte, before its data, and the
 // source's ID3v2 tag (in a chunk of its own) after it with its own track and length; from a CUE
-// sheet it gets the track's title, in a tag of its own when the source has none. The samples
-// are those of a cut without tags.
-TEST_F(PieceTags, WavePiecesAndJoinsKeepTheInfoChunkAndGetTheirOwnId3Tag) {
+// sheet both get the track's title and number (an ID3v2 tag of its own when the source has
+// none). The samples are those of a cut without tags.
+TEST_F(PieceTags, WavePiecesAndJoinsKeepTheirInfoChunkAndGetTheirOwnId3Tag) {
   const auto sheet = [&](const std::string& file) {
     const auto path = dir_.File(file + ".cue");
     std::ofstream(path) << "FILE \"" << file << "\" WAVE\n  TRACK 01 AUDIO\n    TITLE \"Één\"\n"
@@ -339,8 +339,27 @@ TEST_F(PieceTags, WavePiecesAndJoinsKeepTheInfoChunkAndGetTheirOwnId3Tag) {
     for (std::size_t k = 0; k < 3; ++k) {
       const auto path = k < 2 ? pieces[k] : joined;
       const auto bytes = fixtures::ReadFile(path);
-      ASSERT_GT(bytes.size(), 36 + list.size() + 8) << path;
-      EXPECT_TRUE(std::equal(list.begin(), list.end(), bytes.begin() + 36)) << path;
+      ASSERT_GT(bytes.size(), 36 + 8) << path;
+      // The LIST chunk: the source's as it is, or with the CUE track's fields set in it.
+      const auto listSize = 8 + Le(bytes, 40, 4);
+      ASSERT_EQ(std::string(bytes.begin() + 36, bytes.begin() + 40), "LIST") << path;
+      TagLib::RIFF::WAV::File file(path.c_str(), false);
+      if (c.cue && k < 2) {
+        const auto* info = file.InfoTag();
+        const std::string infoTitles[] = {"\xC9\xE9n", "Two"};  // ISO 8859-1
+        EXPECT_EQ(info->fieldText("INAM").to8Bit(false), infoTitles[k]) << path;
+        EXPECT_EQ(info->track(), k + 1) << path;
+        EXPECT_EQ(info->fieldText("ISFT").to8Bit(false), "make-real-fixtures") << path;
+      } else {
+        // The join's is its first input's.
+        auto want = list;
+        if (c.cue) {
+          const auto first = fixtures::ReadFile(pieces[0]);
+          want.assign(first.begin() + 36, first.begin() + 36 + 8 + Le(first, 40, 4));
+        }
+        ASSERT_EQ(listSize, want.size()) << path;
+        EXPECT_TRUE(std::equal(want.begin(), want.end(), bytes.begin() + 36)) << path;
+      }
       // The samples: those of the untagged piece, or both pieces' for the join.
       Bytes samples;
       for (std::size_t i = 0; i < 2; ++i) {
@@ -348,12 +367,11 @@ TEST_F(PieceTags, WavePiecesAndJoinsKeepTheInfoChunkAndGetTheirOwnId3Tag) {
         const auto untagged = fixtures::ReadFile(Out(plain, names[i]));
         samples.insert(samples.end(), untagged.begin() + 44, untagged.end());
       }
-      const auto dataAt = 36 + list.size();
+      const auto dataAt = 36 + listSize;
       ASSERT_EQ(Le(bytes, dataAt + 4, 4), samples.size()) << path;
       EXPECT_TRUE(std::equal(samples.begin(), samples.end(), bytes.begin() + dataAt + 8)) << path;
       EXPECT_EQ(Le(bytes, 4, 4), bytes.size() - 8) << path;
 
-      TagLib::RIFF::WAV::File file(path.c_str(), false);
       ASSERT_EQ(file.hasID3v2Tag(), c.id3 || c.cue) << path;
       if (!file.hasID3v2Tag()) continue;
       auto* tag = file.ID3v2Tag();
