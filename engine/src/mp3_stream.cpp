@@ -102,7 +102,7 @@ bool FrameCopier::Add(std::uint64_t offset, std::uint64_t length) {
     return WritePending() && sink_.Append(source_, offset, length) == length;
   }
   if (!pending_.empty() && view.data() == pending_.data() + pending_.size()) {
-    pending_ = {pending_.data(), pending_.size() + length};
+    pending_ = {pending_.data(), pending_.size() + view.size()};
     return true;
   }
   if (!WritePending()) return false;
