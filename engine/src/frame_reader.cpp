@@ -286,11 +286,24 @@ bool CFrameReader::FindChainedHeader(int needed, bool infoFrames, MpegHeader& fo
   if (!reader_) return false;
   const std::optional<MpegHeader> stream =
       hasReference_ ? std::optional<MpegHeader>(reference_) : std::nullopt;
+  // The last frame of a stream that bytes of no tag follow (padding, a damaged tag) has no next
+  // header. A frame of the stream right where the search starts (where the frame before it
+  // ended) is therefore kept in reserve: it is the frame found when no chained one follows it
+  // before the end of the audio.
+  const auto start = reader_->Tell();
+  std::optional<MpegHeader> last;
+  const auto end = [&] {
+    if (!last || reader_->Failed()) return false;
+    reader_->Seek(start);
+    frameOffset_ = start;
+    found = *last;
+    return true;
+  };
   for (;;) {
     const auto pos = reader_->Tell();
-    if (pos >= audioEnd_ || audioEnd_ - pos < 4) return false;
+    if (pos >= audioEnd_ || audioEnd_ - pos < 4) return end();
     auto avail = reader_->Available();
-    if (avail.empty()) return false;
+    if (avail.empty()) return end();
     avail = avail.first(
         static_cast<std::size_t>(std::min<std::uint64_t>(avail.size(), audioEnd_ - pos)));
     if (avail[0] != 0xFF) {
@@ -318,7 +331,7 @@ bool CFrameReader::FindChainedHeader(int needed, bool infoFrames, MpegHeader& fo
       }
     }
     const auto head = PeekUpTo(4);
-    if (head.size() < 4) return false;
+    if (head.size() < 4) return end();
     const auto header = MpegHeader::FromBytes(head);
     if (!header.IsAcceptable() || (stream && !header.SameStream(*stream)) ||
         header.FrameLength() > audioEnd_ - pos) {
@@ -331,6 +344,9 @@ bool CFrameReader::FindChainedHeader(int needed, bool infoFrames, MpegHeader& fo
     if (bytes.size() < std::min<std::uint64_t>(want, audioEnd_ - pos))
       return false;  // a read failed
     if (!FollowChain(bytes, pos + bytes.size() == audioEnd_, stream, needed).Holds(needed)) {
+      if (pos == start && stream && needed == kFrameChain &&
+          (infoFrames || !IsInfoFrame(bytes.first(length))))
+        last = header;
       reader_->Skip(1);
       continue;
     }

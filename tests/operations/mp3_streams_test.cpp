@@ -27,8 +27,8 @@ struct Source {
 };
 
 // Builds a source from steps: leading tags, an info frame, runs of frames of `shape`, breaks
-// between runs (the frame before a break is not followed by a header of its stream: it is no
-// frame), and anything else.
+// between runs (the frame before a break is not followed by a header of its stream: as more
+// frames follow, it is no frame), and anything else.
 class SourceMaker {
  public:
   explicit SourceMaker(FrameSpec shape, std::uint32_t ms) : shape_(shape) { s_.msPerFrame = ms; }
@@ -93,7 +93,8 @@ std::vector<Bytes> AudioOf(const Bytes& file, std::uint64_t skip, const std::str
 }
 
 // Where two runs of frames part, for a message that can be read.
-::testing::AssertionResult SameFrames(const std::vector<Bytes>& got, const std::vector<Bytes>& want) {
+::testing::AssertionResult SameFrames(const std::vector<Bytes>& got,
+                                      const std::vector<Bytes>& want) {
   const auto n = std::min(got.size(), want.size());
   for (std::size_t i = 0; i < n; ++i) {
     if (got[i] != want[i])
@@ -152,34 +153,58 @@ void CheckSplitAndJoin(const Source& source, int pieces, std::int32_t size,
 
 TEST(Mp3SourcesTest, CutsAndJoinCarryExactlyTheAudioFrames) {
   const FrameSpec cbr, mono{.channelMode = kSingleChannel};
-  const FrameSpec mpeg2{MpegVersion::Mpeg2, 8, 1}, voice{MpegVersion::Mpeg25, 8, 2, false,
-                                                         kSingleChannel};
+  const FrameSpec mpeg2{MpegVersion::Mpeg2, 8, 1},
+      voice{MpegVersion::Mpeg25, 8, 2, false, kSingleChannel};
   const FrameSpec low{MpegVersion::Mpeg25, 4, 0};  // 32 kbit/s at 11025 Hz
   const struct {
     const char* what;
     Source source;
   } cases[] = {
       {"a picture ten times the audio", SourceMaker(cbr, 26).Tag(300'000).Frames(100).Make()},
-      {"two tags, info frame, VBR", SourceMaker(cbr, 26).Tag(5000).Tag(70'000).Info()
-                                        .Frames(300, 5).Make()},
+      {"two tags, info frame, VBR",
+       SourceMaker(cbr, 26).Tag(5000).Tag(70'000).Info().Frames(300, 5).Make()},
       {"junk and stray headers between frames",
-       SourceMaker(cbr, 26).Frames(50).Break([](auto& b) { b.Junk(1000); }).Frames(50)
-           .Stray(700).Frames(50)
-           .Break([](auto& b) { b.Raw(MakeFrame({.sampleRateIndex = 1})); }).Frames(50).Make()},
-      {"every trailing tag", SourceMaker(mono, 26).Frames(120).Tail([](auto& b) {
-         b.Ape(3000).Lyrics3(500).Id3v2(4000, true).Id3v1(true);
-       }).Make()},
+       SourceMaker(cbr, 26)
+           .Frames(50)
+           .Break([](auto& b) { b.Junk(1000); })
+           .Frames(50)
+           .Stray(700)
+           .Frames(50)
+           .Break([](auto& b) { b.Raw(MakeFrame({.sampleRateIndex = 1})); })
+           .Frames(50)
+           .Make()},
+      {"every trailing tag",
+       SourceMaker(mono, 26)
+           .Frames(120)
+           .Tail([](auto& b) { b.Ape(3000).Lyrics3(500).Id3v2(4000, true).Id3v1(true); })
+           .Make()},
       {"MPEG-2 with an info frame", SourceMaker(mpeg2, 24).Info().Frames(200, 3).Make()},
-      {"MPEG-2.5 voice", SourceMaker(voice, 72).Tag(1000).Info().Frames(90).Tail([](auto& b) {
-         b.Id3v1();
-       }).Make()},
+      {"MPEG-2.5 voice",
+       SourceMaker(voice, 72).Tag(1000).Info().Frames(90).Tail([](auto& b) { b.Id3v1(); }).Make()},
       {"MPEG-2.5 stereo VBR", SourceMaker(low, 52).Frames(150, 7).Make()},
-      {"a copy of two files", SourceMaker(cbr, 26).Info().Frames(60)
+      {"a copy of two files", SourceMaker(cbr, 26)
+                                  .Info()
+                                  .Frames(60)
                                   .Tail([&](auto& b) { b.Xing(cbr, {.tag = "Info"}); })
-                                  .Frames(60).Make()},
-      {"a last frame cut short", SourceMaker(cbr, 26).Frames(80).Tail([](auto& b) {
-         b.Raw(std::span<const std::uint8_t>(MakeFrame({})).first(300)).Id3v1();
-       }).Make()},
+                                  .Frames(60)
+                                  .Make()},
+      {"a last frame cut short",
+       SourceMaker(cbr, 26)
+           .Frames(80)
+           .Tail([](auto& b) {
+             b.Raw(std::span<const std::uint8_t>(MakeFrame({})).first(300)).Id3v1();
+           })
+           .Make()},
+      // The last frame stays a frame when no tag follows it.
+      {"zeros after the last frame",
+       SourceMaker(cbr, 26).Frames(80).Tail([](auto& b) { b.Raw(Bytes(300)); }).Make()},
+      {"junk and a broken tag after the last frame", SourceMaker(mono, 26)
+                                                         .Tag(900)
+                                                         .Frames(80)
+                                                         .Tail([](auto& b) {
+                                                           b.Junk(200).Raw(Bytes{'T', 'A', 'X'});
+                                                         })
+                                                         .Make()},
   };
   for (const auto& c : cases) CheckSplitAndJoin(c.source, 3, 9000, c.what);
 }
@@ -200,9 +225,15 @@ TEST(Mp3SourcesTest, RandomStreamsSplitAndJoinBack) {
     for (int runs = pick(4); runs > 0; --runs) {
       const auto junk = static_cast<std::size_t>(1 + pick(1500));
       switch (pick(3)) {
-        case 0: maker.Break([&](auto& b) { b.Junk(junk); }); break;
-        case 1: maker.Stray(junk); break;
-        default: maker.Break([&](auto& b) { b.Junk(junk).FalseHeader(shape).Junk(3); }); break;
+        case 0:
+          maker.Break([&](auto& b) { b.Junk(junk); });
+          break;
+        case 1:
+          maker.Stray(junk);
+          break;
+        default:
+          maker.Break([&](auto& b) { b.Junk(junk).FalseHeader(shape).Junk(3); });
+          break;
       }
       maker.Frames(3 + pick(150), step);
     }
@@ -234,8 +265,7 @@ TEST(Mp3SourcesTest, NoAudioIsNotSupportedAndWritesNothing) {
     EXPECT_EQ(CutByTime("/none.mp3", "1;-1;/o/a.mp3", 1, nullptr, fs), ResultCode::NotSupported)
         << i;
     EXPECT_EQ(CutBySize("/none.mp3", 100, "/o", nullptr, fs), ResultCode::NotSupported) << i;
-    EXPECT_EQ(Join("/j.mp3", "/good.mp3|/none.mp3", 2, nullptr, fs), ResultCode::NotSupported)
-        << i;
+    EXPECT_EQ(Join("/j.mp3", "/good.mp3|/none.mp3", 2, nullptr, fs), ResultCode::NotSupported) << i;
     EXPECT_EQ(fs.Paths(), before) << i;
     EXPECT_EQ(GetPlayTime(*fs.OpenRead("/none.mp3"), AudioKind::Mp3), 0) << i;
   }

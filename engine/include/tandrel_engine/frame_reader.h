@@ -46,9 +46,10 @@ bool IsInfoFrame(std::span<const std::uint8_t> frame);
 
 // Reads an MP3 stream frame by frame. Open only opens; LocateMp3Stream then finds the audio and
 // its reference frame and sets the reader to them. A frame is returned only when it is of the
-// reference's stream, lies inside the audio and chains (kFrameChain); bytes that are not such a
-// frame are passed over one at a time, and info frames inside the stream (files joined by
-// copying) are passed over whole.
+// reference's stream, lies inside the audio and chains (kFrameChain), or is the stream's last:
+// it begins where the search began (where the frame before it ended) and no chained frame
+// follows it in the audio; bytes that are not such a frame are passed over one at a time, and
+// info frames inside the stream (files joined by copying) are passed over whole.
 class CFrameReader {
  public:
   static constexpr std::size_t kFrameBufferSize = 2048;  // the longest Layer III frame is 1441
