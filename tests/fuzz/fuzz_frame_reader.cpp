@@ -1,6 +1,7 @@
 // Scans arbitrary bytes as an MP3 stream and compares the reader with a slow walker that states
-// the chain rule directly, one byte at a time: both must find the same first frame, info frame,
-// reference and audio frames, and every frame the reader returns must be the bytes where it lies.
+// the chain rule (and the stream's last frame, which needs no next header) directly, one byte at
+// a time: both must find the same first frame, info frame, reference and audio frames, and every
+// frame the reader returns must be the bytes where it lies.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -62,6 +63,14 @@ struct Walker {
     }
     return std::nullopt;
   }
+  // The audio frame the reader gives from p on: the first chained one, or else, when none
+  // follows in the audio, the frame right at p (the stream's last, with bytes of no tag after it).
+  std::optional<std::uint64_t> Frame(std::uint64_t p, MpegHeader stream) const {
+    if (const auto chained = Find(p, tandrel::kFrameChain, stream, false)) return chained;
+    const auto h = HeaderAt(p);
+    if (h && h->SameStream(stream) && p + h->FrameLength() <= end && !IsInfo(p)) return p;
+    return std::nullopt;
+  }
 };
 
 }  // namespace
@@ -101,8 +110,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(reader.GetReference().Word() == stream.Word());
 
   std::vector<std::pair<std::uint64_t, std::uint32_t>> expected;
-  for (auto p = walk.Find(audio, tandrel::kFrameChain, stream, false); p;
-       p = walk.Find(*p + walk.HeaderAt(*p)->FrameLength(), tandrel::kFrameChain, stream, false)) {
+  for (auto p = walk.Frame(audio, stream); p;
+       p = walk.Frame(*p + walk.HeaderAt(*p)->FrameLength(), stream)) {
     expected.emplace_back(*p, walk.HeaderAt(*p)->FrameLength());
   }
   std::size_t i = 0;
