@@ -171,6 +171,13 @@ TagLib::String Latin1Only(const std::string& utf8) {
   return text;
 }
 
+// The fields of a LIST/INFO chunk as stored (none for no chunk).
+TagLib::RIFF::Info::Tag InfoTagOf(const Bytes& chunk) {
+  if (chunk.size() < kChunkHeaderSize) return TagLib::RIFF::Info::Tag();
+  return TagLib::RIFF::Info::Tag(TagLib::ByteVector(
+      reinterpret_cast<const char*>(chunk.data()) + kChunkHeaderSize, LittleEndian32(chunk, 4)));
+}
+
 Bytes ToBytes(const TagLib::ByteVector& data) {
   return Bytes(data.begin(), data.end());
 }
@@ -237,18 +244,19 @@ std::vector<std::uint8_t> SourceTags::Id3v2For(const PieceFacts& facts, std::siz
 }
 
 std::vector<std::uint8_t> SourceTags::WaveInfoChunkFor(const PieceFacts& facts) const {
-  TagLib::ByteVector body;
-  if (!waveInfo_.empty()) {
-    const auto size = LittleEndian32(waveInfo_, 4);
-    body = TagLib::ByteVector(reinterpret_cast<const char*>(waveInfo_.data()) + kChunkHeaderSize,
-                              size);
-  }
-  TagLib::RIFF::Info::Tag tag(body);
+  auto tag = InfoTagOf(waveInfo_);
   if (!facts.title.empty()) tag.setTitle(Latin1Only(facts.title));
   if (!facts.performer.empty()) tag.setArtist(Latin1Only(facts.performer));
   if (!facts.album.empty()) tag.setAlbum(Latin1Only(facts.album));
-  if (facts.track > 0) tag.setTrack(static_cast<unsigned>(facts.track));
-  if (facts.track == kNoTrack) tag.setTrack(0);  // removes it
+  // IPRT as TagLib and most readers know it; ITRK, which others write, where the source has it.
+  if (facts.track > 0) {
+    tag.setTrack(static_cast<unsigned>(facts.track));
+    if (!tag.fieldText("ITRK").isEmpty()) tag.setFieldText("ITRK", TrackText(facts));
+  }
+  if (facts.track == kNoTrack) {
+    tag.setTrack(0);  // removes it
+    tag.removeField("ITRK");
+  }
   const auto fields = tag.render();  // "INFO" and the fields, each padded to an even size
   if (fields.isEmpty()) return {};
   Bytes chunk{'L', 'I', 'S', 'T'};
@@ -291,6 +299,10 @@ std::string SourceTags::Track() const {
   if (!id3v1_.empty()) {
     TagBytes file(id3v1_);
     const TagLib::ID3v1::Tag tag(&file, 0);
+    if (tag.track() > 0) return std::to_string(tag.track());
+  }
+  if (!waveInfo_.empty()) {
+    const auto tag = InfoTagOf(waveInfo_);
     if (tag.track() > 0) return std::to_string(tag.track());
   }
   return {};

@@ -50,7 +50,7 @@ class SourceTags {
   std::vector<std::uint8_t> Id3v2For(const PieceFacts& facts, std::size_t size = 0) const;
 
   // The track as the source's tags give it ("3/10", "3"), the ID3v2 tag's before the ID3v1
-  // tag's; empty when neither gives one.
+  // tag's before the INFO chunk's; empty when none gives one.
   std::string Track() const;
 
   // The 128 bytes of an ID3v1.1 tag: the source's fields, the title and artist from `facts`
@@ -62,9 +62,10 @@ class SourceTags {
   // body. Empty when the source has none.
   std::vector<std::uint8_t> WaveInfoChunk() const { return waveInfo_; }
 
-  // A LIST/INFO chunk of the source's fields, with INAM, IART, IPRD and IPRT (the track's
-  // number) set from `facts` where they give them; empty when that leaves no field. Fields of
-  // characters outside ISO 8859-1 get '?' for them, as INFO fields are commonly read.
+  // A LIST/INFO chunk of the source's fields, with INAM, IART, IPRD and IPRT (and ITRK where the
+  // source has it) set from `facts` where they give them, the track removed for kNoTrack; empty
+  // when that leaves no field. Characters outside ISO 8859-1 become '?', as INFO fields are
+  // commonly read.
   std::vector<std::uint8_t> WaveInfoChunkFor(const PieceFacts& facts) const;
 
   // A RIFF chunk of Id3v2For(facts), under the id of the source's chunk ("id3 " when it has

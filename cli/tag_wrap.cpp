@@ -15,8 +15,9 @@ PieceFacts TagWrap::Facts(const OutputPiece& piece) const {
 
 std::vector<std::uint8_t> TagWrap::Before(const OutputPiece& piece) {
   if (piece.kind == AudioKind::Wave) {
-    // A CUE sheet's titles go into the INFO fields too; otherwise the chunk is the source's.
-    return newTags_ ? tags_.WaveInfoChunkFor(Facts(piece)) : tags_.WaveInfoChunk();
+    // The source's INFO fields with the piece's track, and a CUE sheet's titles.
+    if (!tags_.HasWaveInfo() && !newTags_) return {};
+    return tags_.WaveInfoChunkFor(Facts(piece));
   }
   if (!tags_.HasId3v2() && !newTags_) return {};
   auto tag = tags_.Id3v2For(Facts(piece));

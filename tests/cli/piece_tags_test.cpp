@@ -282,10 +282,10 @@ std::uint32_t Le(const Bytes& b, std::size_t at, int n) {
   return v;
 }
 
-// A WAVE piece keeps the source's LIST/INFO chunk, byte for byte, before its data, and the
-// source's ID3v2 tag (in a chunk of its own) after it with its own track and length; from a CUE
-// sheet both get the track's title and number (an ID3v2 tag of its own when the source has
-// none). The samples are those of a cut without tags.
+// A WAVE piece keeps the source's LIST/INFO fields before its data, and the source's ID3v2 tag
+// (in a chunk of its own) after it, both with its own track, the tag with its length; from a CUE
+// sheet both get the track's title (an ID3v2 tag of its own when the source has none). The
+// samples are those of a cut without tags.
 TEST_F(PieceTags, WavePiecesAndJoinsKeepTheirInfoChunkAndGetTheirOwnId3Tag) {
   const auto sheet = [&](const std::string& file) {
     const auto path = dir_.File(file + ".cue");
@@ -318,8 +318,7 @@ TEST_F(PieceTags, WavePiecesAndJoinsKeepTheirInfoChunkAndGetTheirOwnId3Tag) {
       ASSERT_TRUE(
           file.save(TagLib::RIFF::WAV::File::ID3v2, TagLib::File::StripNone, TagLib::ID3v2::v3));
     }
-    const auto list = SourceTags::Read(source).WaveInfoChunk();
-    ASSERT_EQ(list.size(), 8u + 32u);
+    ASSERT_TRUE(SourceTags::Read(source).HasWaveInfo());
     ASSERT_EQ(SourceTags::Read(source).HasId3v2(), c.id3);
     Strings how = c.cue ? Strings{"--cue", sheet(c.source)} : Strings{"--parts", "2", source};
     const auto out = c.source + ".out", plain = c.source + ".plain";
@@ -340,26 +339,16 @@ TEST_F(PieceTags, WavePiecesAndJoinsKeepTheirInfoChunkAndGetTheirOwnId3Tag) {
       const auto path = k < 2 ? pieces[k] : joined;
       const auto bytes = fixtures::ReadFile(path);
       ASSERT_GT(bytes.size(), 36 + 8) << path;
-      // The LIST chunk: the source's as it is, or with the CUE track's fields set in it.
+      // The LIST chunk: the source's fields, the piece's track, the CUE track's title.
       const auto listSize = 8 + Le(bytes, 40, 4);
       ASSERT_EQ(std::string(bytes.begin() + 36, bytes.begin() + 40), "LIST") << path;
       TagLib::RIFF::WAV::File file(path.c_str(), false);
-      if (c.cue && k < 2) {
-        const auto* info = file.InfoTag();
-        const std::string infoTitles[] = {"\xC9\xE9n", "Two"};  // ISO 8859-1
-        EXPECT_EQ(info->fieldText("INAM").to8Bit(false), infoTitles[k]) << path;
-        EXPECT_EQ(info->track(), k + 1) << path;
-        EXPECT_EQ(info->fieldText("ISFT").to8Bit(false), "make-real-fixtures") << path;
-      } else {
-        // The join's is its first input's.
-        auto want = list;
-        if (c.cue) {
-          const auto first = fixtures::ReadFile(pieces[0]);
-          want.assign(first.begin() + 36, first.begin() + 36 + 8 + Le(first, 40, 4));
-        }
-        ASSERT_EQ(listSize, want.size()) << path;
-        EXPECT_TRUE(std::equal(want.begin(), want.end(), bytes.begin() + 36)) << path;
-      }
+      const auto* info = file.InfoTag();
+      EXPECT_EQ(info->fieldText("ISFT").to8Bit(false), "make-real-fixtures") << path;
+      EXPECT_EQ(info->track(), k < 2 ? k + 1 : 0) << path;
+      const std::string infoTitles[] = {"\xC9\xE9n", "Two"};  // ISO 8859-1
+      EXPECT_EQ(info->fieldText("INAM").to8Bit(false), c.cue ? infoTitles[k < 2 ? k : 0] : "")
+          << path;
       // The samples: those of the untagged piece, or both pieces' for the join.
       Bytes samples;
       for (std::size_t i = 0; i < 2; ++i) {
