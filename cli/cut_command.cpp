@@ -23,6 +23,7 @@
 #include <sstream>
 
 #include "cli/byte_size.h"
+#include "cli/code_text.h"
 #include "cli/commands.h"
 #include "cli/cue_sheet.h"
 #include "cli/duration.h"
@@ -35,7 +36,6 @@
 #include "cli/timeline.h"
 #include "cli/usage_error.h"
 #include "tandrel/media_info_index.h"
-#include "tandrel/result_messages.h"
 #include "tandrel_engine/operation_options.h"
 #include "tandrel_engine/operations.h"
 
@@ -45,6 +45,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kOpenFailed = 1;
+constexpr int kNotSupported = 5;
 constexpr int kInvalidParameter = 7;
 // CutByTime counts its sections in 16 bits; longer plans go in several calls.
 constexpr std::size_t kMaxSectionsPerCall = std::numeric_limits<std::int16_t>::max();
@@ -166,6 +167,10 @@ void PlanSections(const CutWay& w, const CueFile* cueFile, SourcePlan& plan) {
     return;
   }
   const Timeline& timeline = plan.timeline.emplace(media);
+  if (timeline.IsMp3() && timeline.Units() == 0) {
+    plan.code = kNotSupported;  // as the engine says of a source without frames
+    return;
+  }
   const auto stop = [&](const std::string& why) {
     plan.code = kInvalidParameter;
     plan.reason = why;
@@ -423,7 +428,7 @@ int RunCut(const CutOptions& o) {
   if (w.way == Way::Cue) {
     const auto text = ReadTextFile(w.cuePath);
     if (!text) {
-      ReportError(w.cuePath, SplitResultMessage(kOpenFailed));
+      ReportError(w.cuePath, OpenFailureReason(w.cuePath));
       return kOpenFailed;
     }
     try {
@@ -489,6 +494,12 @@ int RunCut(const CutOptions& o) {
       outcome = w.way == Way::Size ? CutBySize(w, plan, bar, options, !o.noTags)
                                    : CutByTime(w, plan, bar, options, !o.noTags);
       failure = FailureText(outcome.failure);
+      std::error_code error;
+      if (const auto size = fs::file_size(plan.source, error);
+          w.way == Way::Size && outcome.code == kInvalidParameter && !error &&
+          size < static_cast<std::uintmax_t>(w.pieceSize))
+        plan.reason = "--size " + std::to_string(w.pieceSize) + " is more than the file holds (" +
+                      std::to_string(size) + " bytes)";
     }
     bar.Clear();
     // What was written is named even when the cut stopped part way: those pieces stay.
@@ -501,13 +512,13 @@ int RunCut(const CutOptions& o) {
                                    " written");
       return interrupts.ExitStatus();
     }
-    const char* message = SplitResultMessage(code);
     if (code != 0 && !failure.empty()) {
       std::cerr << "tandrel: " << failure << '\n';
-    } else if (code != 0 && !plan.reason.empty()) {
-      ReportError(plan.source, std::string(message) + ": " + plan.reason);
-    } else {
-      ReportOutcome(plan.source, code, message, o.quiet);
+    } else if (code != 0) {
+      ReportError(plan.source, plan.reason.empty() ? CodeText(code, plan.source) : plan.reason);
+    } else if (!o.quiet) {
+      const auto n = outcome.written.size();
+      std::cerr << plan.source << ": " << n << (n == 1 ? " piece" : " pieces") << " written\n";
     }
     if (status == 0) status = code;
   }

@@ -3,6 +3,7 @@
 #include <iostream>
 #include <vector>
 
+#include "cli/code_text.h"
 #include "cli/commands.h"
 #include "cli/info_report.h"
 #include "cli/operation_report.h"
@@ -24,7 +25,7 @@ int RunInfo(const InfoOptions& options) {
     if (report.code == 1) {
       ReportError(path, OpenFailureReason(path));
     } else if (report.code != 0) {
-      ReportOutcome(path, report.code, SplitResultMessage(report.code), false);
+      ReportError(path, CodeText(report.code, path));
     }
     if (report.code != 0) {
       if (status == 0) status = report.code;

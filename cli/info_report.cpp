@@ -5,9 +5,9 @@
 #include <utility>
 #include <vector>
 
+#include "cli/code_text.h"
 #include "cli/duration.h"
 #include "cli/timeline.h"
-#include "tandrel/result_messages.h"
 
 namespace tandrel::cli {
 namespace {
@@ -132,8 +132,7 @@ Json JsonFacts(const FileReport& r) {
 std::string TextReport(const FileReport& report) {
   std::string out = report.path + "\n";
   if (report.code != 0) {
-    const char* message = SplitResultMessage(report.code);
-    return out + "  error         " + (message ? message : "unknown") + "\n";
+    return out + "  error         " + CodeText(report.code, report.path) + "\n";
   }
   for (const auto& [label, value] : TextFacts(report)) {
     out += "  " + label + std::string(14 - label.size(), ' ') + value + "\n";
@@ -146,12 +145,11 @@ std::string JsonReport(std::span<const FileReport> reports) {
   for (const auto& r : reports) {
     Json object{{"file", r.path}};
     if (r.code != 0) {
-      const char* message = SplitResultMessage(r.code);
       object["kind"] = r.media.kind == TANDREL_KIND_NONE  ? "none"
                        : r.media.kind == TANDREL_KIND_MP3 ? "mp3"
                                                           : "wave";
       object["code"] = r.code;
-      object["error"] = message ? message : "unknown";
+      object["error"] = CodeText(r.code, r.path);
     } else {
       object.update(JsonFacts(r));
     }

@@ -4,13 +4,14 @@
 #include <iostream>
 #include <limits>
 
+#include "cli/code_text.h"
 #include "cli/commands.h"
 #include "cli/interrupts.h"
 #include "cli/operation_report.h"
 #include "cli/progress_bar.h"
 #include "cli/tag_wrap.h"
 #include "cli/usage_error.h"
-#include "tandrel/result_messages.h"
+#include "tandrel/media_info.h"
 #include "tandrel_engine/audio_kind.h"
 #include "tandrel_engine/operations.h"
 
@@ -51,6 +52,49 @@ PieceFacts JoinFacts(const SourceTags& first, const std::vector<std::string>& in
     }
   }
   return facts;
+}
+
+std::string StreamText(const TandrelMediaInfo& m) {
+  return "MPEG-" + std::string(m.mpegVersion == 25 ? "2.5" : std::to_string(m.mpegVersion)) + ", " +
+         std::to_string(m.sampleRate) + " Hz, " + (m.channels == 1 ? "mono" : "stereo");
+}
+
+std::string FormatText(const TandrelMediaInfo& m) {
+  return "format " + std::to_string(m.formatTag) + ", " + std::to_string(m.bitsPerSample) +
+         "-bit, " + std::to_string(m.channels) + " ch, " + std::to_string(m.sampleRate) + " Hz";
+}
+
+// The input a join refused with `code` and why, as "input: reason"; empty when the inputs do
+// not show it (the engine's words then stand for the output).
+std::string RefusedInput(int code, const std::vector<std::string>& inputs) {
+  if (code != 2 && code != 4 && code != 5 && code != 6) return {};
+  TandrelMediaInfo first{};
+  for (std::size_t i = 0; i < inputs.size(); ++i) {
+    TandrelMediaInfo m{};
+    const int read = Tandrel_ReadMediaInfo(inputs[i].c_str(), &m);
+    const auto& path = inputs[i];
+    if (code == 2 && read == 3) return path + ": " + CodeText(3);
+    if (code == 5 && read == 5) return path + ": " + CodeText(5, path);
+    if (code == 5 && m.kind == TANDREL_KIND_MP3 && m.frameCount == 0)
+      return path + ": " + CodeText(5, path);
+    if (i == 0) {
+      first = m;
+      continue;
+    }
+    if (code == 4 && m.kind != first.kind)
+      return path + ": " +
+             (m.kind == TANDREL_KIND_WAVE ? "a WAVE file among MP3 files"
+                                          : "an MP3 file among WAVE files");
+    if (code == 4 && m.kind == TANDREL_KIND_MP3 &&
+        (m.mpegVersion != first.mpegVersion || m.sampleRate != first.sampleRate ||
+         m.channels != first.channels))
+      return path + ": " + StreamText(m) + ", unlike " + inputs[0] + " (" + StreamText(first) + ")";
+    if (code == 6 && (m.formatTag != first.formatTag || m.bitsPerSample != first.bitsPerSample ||
+                      m.channels != first.channels || m.sampleRate != first.sampleRate ||
+                      m.blockAlign != first.blockAlign))
+      return path + ": " + FormatText(m) + ", unlike " + inputs[0] + " (" + FormatText(first) + ")";
+  }
+  return {};
 }
 
 class JoinProgress final : public ProgressSink {
@@ -103,8 +147,13 @@ int RunJoin(const JoinOptions& options) {
   }
   if (const auto failure = FailureText(report.failure); code != 0 && !failure.empty()) {
     std::cerr << "tandrel: " << failure << '\n';
-  } else {
-    ReportOutcome(options.output, code, JoinResultMessage(code), options.quiet);
+  } else if (const auto refused = RefusedInput(code, options.inputs); !refused.empty()) {
+    std::cerr << "tandrel: " << refused << '\n';
+  } else if (code != 0) {
+    ReportError(options.output, CodeText(code));
+  } else if (!options.quiet) {
+    const auto n = options.inputs.size();
+    std::cerr << options.output << ": " << n << (n == 1 ? " file" : " files") << " joined\n";
   }
   return code;
 }

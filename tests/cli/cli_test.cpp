@@ -111,7 +111,7 @@ TEST_F(CliProgram, InfoTellsTheFactsOfRealFiles) {
                                dir_.File("info.json")});
   const auto reports = Lines(sorted.out);
   ASSERT_EQ(reports.size(), 7u) << "not JSON:\n" << json.out << sorted.err;
-  EXPECT_EQ(reports[0], R"({"code": 5, "error": "Error file not supported", "file": ")" +
+  EXPECT_EQ(reports[0], R"({"code": 5, "error": "neither a .wav nor a .mp3 file", "file": ")" +
                             dir_.File(R"(odd \"name\"\t.txt)") + R"(", "kind": "none"})");
   EXPECT_EQ(reports[1],
             R"({"audioOffset": 0, "bitrate": "VBR", "channelMode": "joint stereo", )"
@@ -184,7 +184,7 @@ TEST_F(CliProgram, TimeCutsOfWaveAreExact) {
     args.insert(args.end(), way.begin(), way.end());
     const auto run = Tandrel(args);
     ASSERT_EQ(run.status, 0) << way[1] << run.err;
-    EXPECT_EQ(run.err, wave + ": Splitted successfully\n");
+    EXPECT_EQ(run.err, wave + ": " + std::to_string(OutFiles().size()) + " pieces written\n");
     EXPECT_EQ(Pieces(), pieces);
     std::string printed;
     for (const auto& name : OutFiles()) printed += Out(name) + "\n";
@@ -198,8 +198,8 @@ TEST_F(CliProgram, BatchCutsEachSourceAndGoesOnAfterAFailure) {
   const auto missing = dir_.File("missing.mp3");
   const auto run = Tandrel({"cut", a, missing, b, "--every", "1", "-o", Out()});
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.err, a + ": Splitted successfully\ntandrel: " + missing +
-                         ": No such file or directory\n" + b + ": Splitted successfully\n");
+  EXPECT_EQ(run.err, a + ": 3 pieces written\ntandrel: " + missing +
+                         ": No such file or directory\n" + b + ": 1 piece written\n");
   EXPECT_EQ(OutFiles(), (Strings{"a_001.mp3", "a_002.mp3", "a_003.mp3", "b_001.wav"}));
   // A real decoder reads every piece without error, and no frame is lost.
   for (const auto& [name, frames] :
@@ -216,7 +216,7 @@ TEST_F(CliProgram, JoinsMp3AndWaveAndSpeaksRawArguments) {
   fs::create_directory(Out());
   auto run = Tandrel({"join", "-o", Out("both.mp3"), one, two, one});
   EXPECT_EQ(run.out, Out("both.mp3") + "\n");
-  EXPECT_EQ(run.err, Out("both.mp3") + ": Joinned successfully\n");
+  EXPECT_EQ(run.err, Out("both.mp3") + ": 3 files joined\n");
   const auto decoded = fixtures::DecodeMp3(Out("both.mp3"));
   EXPECT_EQ(decoded.errors, 0) << decoded.firstError;
   EXPECT_EQ(decoded.frames, 3 * 78);  // 2028 ms in frames of 26 ms each
@@ -238,22 +238,45 @@ TEST_F(CliProgram, JoinsMp3AndWaveAndSpeaksRawArguments) {
 
 TEST_F(CliProgram, EachResultCodeGivesItsMessageAndExitStatus) {
   const auto mp3 = Copy("lame_cbr_no_tag.mp3", "a.mp3");
+  const auto mono = Copy("lame_mono.mp3", "mono.mp3");
   const auto wav = Copy("list_chunk.wav", "a.wav");
   const auto other = RealFixture("sox_24bit_extensible.wav");
   const auto junk = Write("junk.wav", std::string(100, 'x'));
   const auto stub = Write("short.wav", "RIFF");
   const auto text = Write("notes.txt", "not audio");
+  const auto noise = Write("noise.mp3", std::string(5000, 'x'));
   const auto gone = dir_.File("gone.wav");
   const auto o = dir_.File("o");
-  // The arguments, the exit status, the file the message names and the message.
-  const std::tuple<Strings, int, std::string, const char*> cases[] = {
+  // The arguments, the exit status, the file the message names and the message: the input a
+  // join refuses where one can be named.
+  const std::tuple<Strings, int, std::string, std::string> cases[] = {
       {{"cut", gone, "--every", "1"}, 1, gone, "No such file or directory"},
-      {{"join", "-o", o + ".wav", wav, junk}, 2, o + ".wav", "Error read file"},
-      {{"cut", stub, "--section", "0-1"}, 3, stub, "File corrupted"},
-      {{"join", "-o", o + ".mp3", mp3, wav}, 4, o + ".mp3", "Error file diff"},
-      {{"cut", text, "--every", "1"}, 5, text, "Error file not supported"},
-      {{"join", "-o", o + ".wav", wav, other}, 6, o + ".wav", "Error WAV file diff"},
-      {{"cut", wav, "--size", "1GB"}, 7, wav, "Error parameter invalid"}};
+      {{"join", "-o", o + ".wav", wav, junk},
+       2,
+       junk,
+       "no WAVE header that can be read (not a "
+       "WAVE file, or a damaged one)"},
+      {{"cut", stub, "--section", "0-1"},
+       3,
+       stub,
+       "no WAVE header that can be read (not a WAVE file, or a damaged one)"},
+      {{"join", "-o", o + ".mp3", mp3, wav}, 4, wav, "a WAVE file among MP3 files"},
+      {{"join", "-o", o + ".mp3", mp3, mono},
+       4,
+       mono,
+       "MPEG-1, 44100 Hz, mono, unlike " + mp3 + " (MPEG-1, 44100 Hz, stereo)"},
+      {{"cut", text, "--every", "1"}, 5, text, "neither a .wav nor a .mp3 file"},
+      {{"cut", noise, "--every", "1"}, 5, noise, "no MP3 audio in it"},
+      {{"cut", noise, "--size", "1K"}, 5, noise, "no MP3 audio in it"},
+      {{"join", "-o", o + ".mp3", mp3, noise}, 5, noise, "no MP3 audio in it"},
+      {{"join", "-o", o + ".wav", wav, other},
+       6,
+       other,
+       "format 1, 24-bit, 2 ch, 8000 Hz, unlike " + wav + " (format 1, 16-bit, 1 ch, 8000 Hz)"},
+      {{"cut", wav, "--size", "1GB"},
+       7,
+       wav,
+       "--size 1000000000 is more than the file holds (16084 bytes)"}};
   for (const auto& [args, code, about, message] : cases) {
     const auto run = Tandrel(args);
     EXPECT_EQ(run.status, code) << message;
