@@ -36,6 +36,7 @@
 #include "cli/timeline.h"
 #include "cli/usage_error.h"
 #include "tandrel/media_info_index.h"
+#include "tandrel_engine/audio_kind.h"
 #include "tandrel_engine/operation_options.h"
 #include "tandrel_engine/operations.h"
 
@@ -218,6 +219,15 @@ void NamePieces(const CutOptions& o, const NameTemplate& name, SourcePlan& plan)
           "Track " + std::string(section.number < 10 ? "0" : "") + std::to_string(section.number);
     }
     const auto path = (folder / name.Expand(fields)).string();
+    // The engine writes the source's kind whatever the name says: a name of the other kind
+    // would hold what its name denies. (A name of no audio kind is the user's own choice.)
+    if (const auto kind = GetAudioKind(plan.source), named = GetAudioKind(path);
+        named != AudioKind::None && named != kind) {
+      throw UsageError("the piece " + path + " would not end in " +
+                       (kind == AudioKind::Wave ? ".wav" : ".mp3") + ", as " + plan.source +
+                       " is " + (kind == AudioKind::Wave ? "a WAVE" : "an MP3") +
+                       " file (end --name with .{ext})");
+    }
     if (path.find_first_of("|;") != std::string::npos) {
       throw UsageError("the piece " + path +
                        " would hold '|' or ';', which a section list cannot carry");
@@ -228,6 +238,11 @@ void NamePieces(const CutOptions& o, const NameTemplate& name, SourcePlan& plan)
 
 // No two pieces of the batch may land in one file.
 void CheckDistinct(const std::vector<SourcePlan>& plans) {
+  std::set<std::string> sources;
+  for (const auto& plan : plans) {
+    if (!sources.insert(fs::absolute(plan.source).lexically_normal().string()).second)
+      throw UsageError("the source " + plan.source + " is given twice");
+  }
   std::map<std::string, std::string> seen;  // normalised path -> as first written
   for (const auto& plan : plans) {
     for (const auto& path : plan.paths) {
