@@ -7,6 +7,8 @@
 #include <cctype>
 #include <cstdio>
 #include <memory>
+#include <sstream>
+#include <string>
 
 #include "cli/usage_error.h"
 
@@ -89,12 +91,33 @@ std::unique_ptr<Cd, CdDeleter> Parse(const std::string& text, std::string& compl
   return cd;
 }
 
+// The parser adds up minutes, seconds and frames whatever their range, so a time that no CD
+// player could give (00:10:80) would cut somewhere unmeant: such a time is refused.
+void CheckIndexTimes(const std::string& text) {
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);) {
+    std::istringstream words(line);
+    std::string keyword, number, time;
+    if (!(words >> keyword >> number >> time) || keyword != "INDEX") continue;
+    unsigned minutes = 0, seconds = 0, frames = 0;
+    char c1 = 0, c2 = 0;
+    std::istringstream clock(time);
+    if (clock >> minutes >> c1 >> seconds >> c2 >> frames && c1 == ':' && c2 == ':' &&
+        (seconds > 59 || frames > 74)) {
+      throw UsageError("INDEX " + number + " " + time +
+                       ": seconds run from 00 to 59 and frames from 00 to 74");
+    }
+  }
+}
+
 }  // namespace
 
 CueSheet ParseCueSheet(std::string_view text) {
   if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
   std::string complaint;
-  const auto cd = Parse(UpperKeywords(text), complaint);
+  const auto upper = UpperKeywords(text);
+  CheckIndexTimes(upper);
+  const auto cd = Parse(upper, complaint);
   if (!cd) {
     // The parser counts its lines across sheets, so only the words after "N: " are kept.
     const auto colon = complaint.find(": ");
