@@ -407,6 +407,19 @@ TEST(SourceTagsRead, TagsThatDoNotHoldTogetherAreLeftOut) {
     for (const auto& p : parts) all.insert(all.end(), p.begin(), p.end());
     return all;
   };
+  const auto le32 = [](std::size_t n) {
+    return Bytes{std::uint8_t(n), std::uint8_t(n >> 8), std::uint8_t(n >> 16),
+                 std::uint8_t(n >> 24)};
+  };
+  // A chunk with its pad byte, and a RIFF WAVE file of chunks.
+  const auto chunk = [&](const char* id, const Bytes& body) {
+    auto bytes = join({Bytes(id, id + 4), le32(body.size()), body});
+    if (body.size() % 2 != 0) bytes.push_back(0);
+    return bytes;
+  };
+  const auto riff = [&](const Bytes& chunks) {
+    return join({{'R', 'I', 'F', 'F'}, le32(4 + chunks.size()), {'W', 'A', 'V', 'E'}, chunks});
+  };
   struct Case {
     const char* what;
     Bytes file;
@@ -427,24 +440,12 @@ TEST(SourceTagsRead, TagsThatDoNotHoldTogetherAreLeftOut) {
               'V', 'E', 'd', 'a', 't',  'a',  0x00, 0x10, 0,   0},
              id3v1(5)}),
        false, false, false},
-      {"RIFF with an id3 chunk",
-       join({{'R', 'I', 'F', 'F', 4 + 8 + 14, 0,   0,  0, 'W', 'A',
-              'V', 'E', 'i', 'd', '3',        ' ', 14, 0, 0,   0},
-             id3v2(4),
-             Bytes(4)}),
-       true, false, false},
+      {"RIFF with an id3 chunk", riff(chunk("id3 ", join({id3v2(4), Bytes(4)}))), true, false,
+       false},
       {"RIFF with an id3 chunk shorter than its tag",
-       join({{'R', 'I', 'F', 'F', 4 + 8 + 14, 0,   0,  0, 'W', 'A',
-              'V', 'E', 'I', 'D', '3',        ' ', 14, 0, 0,   0},
-             id3v2(40),
-             Bytes(4)}),
-       false, false, false},
+       riff(chunk("ID3 ", join({id3v2(40), Bytes(4)}))), false, false, false},
       {"RIFF with an odd LIST/INFO and ID3v1 after the chunks",
-       join({{'R', 'I', 'F', 'F', 4 + 8 + 5 + 1, 0,   0,   0, 'W',
-              'A', 'V', 'E', 'L', 'I',           'S', 'T', 5, 0,
-              0,   0,   'I', 'N', 'F',           'O', 'x', 0},
-             id3v1(6)}),
-       false, true, true},
+       join({riff(chunk("LIST", {'I', 'N', 'F', 'O', 'x'})), id3v1(6)}), false, true, true},
   };
   for (const auto& c : cases) {
     const auto path = dir.File("file");
